@@ -1,0 +1,96 @@
+// A skinned, key-framed character: an inner back-end mesh plus a skeleton of bones with one
+// key (rotation, translation) per key frame, and four bone indices and weights per vertex.
+//
+// update() advances the key frame at a fixed rate and poses the model between the current
+// key frame and the next. This base class skins every vertex position on the processor and
+// hands the result to the inner mesh (OpenGL back end); the Direct3D back end derives from it
+// and only computes the bone matrices, leaving the skinning to its effect.
+//
+// A bone's matrix rotates by the slerped key rotation and then translates by the lerped key
+// translation (row-vector convention): it takes a bind-pose vertex to its posed place.
+#pragma once
+
+#include <vector>
+
+#include "rvmatrix.h"
+#include "rvmeshfile.h"
+#include "rvvector.h"
+
+class rvMesh;
+
+class rvAnimMesh {
+public:
+    rvAnimMesh();
+
+    // Poses the model between key frames frameA and frameB with blend factor t in [0, 1).
+    // The first call takes the bind-pose copy (prepareSkinning). Each bone's matrix is
+    // computed once per call. Without skeleton data nothing is posed and the mesh keeps the
+    // positions of its file.
+    virtual void animate(int frameA, int frameB, float t); // 0
+    // Copies the inner mesh's positions as the bind pose and allocates the pose arrays.
+    virtual void prepareSkinning();                        // 1
+    virtual ~rvAnimMesh();                                 // 2
+
+    // Adds the time; when it reaches one key frame's duration, advances one key frame (the
+    // time beyond it is dropped) and poses between the current and the next key frame.
+    void update(float seconds);
+    // fps > 0 sets the key-frame duration to 1 / fps; other values change nothing.
+    void setFrameRate(int framesPerSecond);
+    // out = (1 − t)·a + t·b; out must not be null.
+    static void lerp(const rvVector3& a, const rvVector3& b, float t, rvVector3* out);
+
+    // Takes ownership of the inner mesh (deleting any previous one).
+    void setMesh(rvMesh* mesh);
+    // Copies the skeleton of a loaded record: keys, per-vertex indices and weights.
+    // A record without a skeleton clears it.
+    void setSkeleton(const rvMeshFile& record);
+
+    rvMesh* getMesh() const { return mMesh; }
+    // 4 per vertex, or null without a skeleton.
+    const float* getBoneWeights() const;
+    const unsigned char* getBoneIndices() const;
+    int getBoneCount() const { return mBoneCount; }
+    int getFrameCount() const { return mFrameCount; }
+    int getCurrentFrame() const { return mCurrentFrame; }
+    float getTime() const { return mTime; }
+    float getFrameDuration() const { return mFrameDuration; }
+    // One matrix per bone from the last animate (16 floats each, row-major), or null before
+    // the first animate or without a skeleton.
+    const rvMatrix44* getBoneMatrices() const;
+    // The current skinned positions (base class), or null before the first animate.
+    const rvVector3* getSkinnedPositions() const;
+    const rvBoneKey& key(int bone, int frame) const { return mBoneKeys[bone * mFrameCount + frame]; }
+
+    rvAnimMesh(const rvAnimMesh&) = delete;
+    rvAnimMesh& operator=(const rvAnimMesh&) = delete;
+
+protected:
+    bool hasSkeleton() const { return mBoneCount > 0 && mFrameCount > 0; }
+    // Fills mBoneMatrices for the pose between frameA and frameB at t.
+    void computeBoneMatrices(int frameA, int frameB, float t);
+
+    int mFrameCount;
+    int mBoneCount;
+    float mTime;
+    std::vector<rvVector3> mBindPositions;
+    std::vector<rvVector3> mSkinnedPositions;
+    rvMesh* mMesh;
+    std::vector<unsigned char> mBoneIndices; // 4 per vertex
+    std::vector<float> mBoneWeights;         // 4 per vertex
+    std::vector<rvBoneKey> mBoneKeys;        // [bone * mFrameCount + frame]
+    int mCurrentFrame;
+    float mFrameDuration;
+    std::vector<rvMatrix44> mBoneMatrices;   // one per bone, valid after the first animate
+    bool mPrepared;
+};
+
+// The bone matrix of one bone: rotation of slerp(t, a.rotation, b.rotation) in rows 0–2,
+// lerp(a.translation, b.translation, t) in row 3.
+rvMatrix44 rvBoneMatrix(const rvBoneKey& a, const rvBoneKey& b, float t);
+
+// The skinning as first written: for every vertex and each of its four influences the bone
+// matrix is built anew. Kept as the reference that the per-bone version is tested and
+// measured against. out receives vertexCount positions.
+void rvSkinPerVertexReference(const rvVector3* bind, int vertexCount, const unsigned char* indices,
+                              const float* weights, const rvBoneKey* keys, int frameCount,
+                              int frameA, int frameB, float t, rvVector3* out);

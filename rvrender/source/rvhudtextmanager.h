@@ -1,0 +1,92 @@
+// Bitmap fonts, their glyph files, the HUD string layout and the abstract HUD text manager.
+//
+// Glyph file: a text file whose first three lines are a header (skipped); lines 4 to 259
+// describe character codes 0 to 255 in order, each as six fields separated by one space:
+//   width height u0 v0 u1 v1
+// (integers, then decimal numbers; text that is not a number reads as 0; a field is cut after
+// 10 characters). CR LF line ends read as LF; lines after the 259th are ignored.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "rvvector.h"
+
+class rvMesh;
+class rvRender;
+
+struct rvGlyph {
+    // The quad in pixels with y up: top-left (0, 0, 0), top-right (w, 0, 0),
+    // bottom-right (w, −h, 0), bottom-left (0, −h, 0).
+    rvVector3 corners[4];
+    // Texture coordinates of the corners in the same order: (u0, v0), (u1, v0), (u1, v1),
+    // (u0, v1).
+    float uvs[4][2];
+    int width;
+    int height;
+};
+
+struct rvFontSet {
+    char textureFileName[256];
+    rvGlyph glyphs[256];
+};
+
+// Reads a glyph file into the 256 glyphs of `font` (glyphs no line describes stay zero).
+// Returns false with a one-line reason in *error when the file cannot be opened or ends
+// before the 256th glyph line ("Abnormal end of UV file"); the glyphs read so far are kept.
+bool rvReadGlyphFile(const char* fileName, rvFontSet* font, std::string* error);
+// The same from text in memory.
+bool rvParseGlyphText(const std::string& text, rvFontSet* font, std::string* error);
+// Sets glyph fields from one glyph line (the exact field rules above).
+void rvParseGlyphLine(const char* line, rvGlyph* glyph);
+
+// Lays out `text` from pen position (x, y) (top-left of the first glyph; y up). A newline
+// moves the pen to x and down by (height of glyph 10 − lineSpacing); any other byte emits one
+// quad as two triangles (corners 0, 3, 2 and 2, 1, 0, scaled by `scale` and moved by the pen)
+// and advances the pen by width × scale. Appends 18 position floats and 12 uv floats per
+// glyph; returns the number of glyphs emitted.
+int rvLayoutString(const rvFontSet& font, const char* text, float x, float y, float lineSpacing,
+                   float scale, std::vector<float>* positions, std::vector<float>* uvs);
+
+// Slot order: addString, setString, drawString, drawStrings, then the destructor.
+class rvHUDTextManager {
+public:
+    static constexpr const char* kDefaultFontTexture = "fonts/textImageDungeon.bmp";
+    static constexpr const char* kDefaultFontGlyphs = "fonts/textImageDungeon.gtft";
+
+    rvHUDTextManager();
+
+    virtual int addString(const char* text, float x, float y, float lineSpacing, float a,
+                          float r, float g, float b, float scale, int fHandle) = 0;
+    virtual bool setString(int index, const char* text, float x, float y, float lineSpacing,
+                           float a, float r, float g, float b, float scale, int fHandle) = 0;
+    virtual bool drawString(int index) = 0;
+    virtual bool drawStrings() = 0;
+    virtual ~rvHUDTextManager();
+
+    // Adds a font set and returns its handle. A glyph file that cannot be read completely is
+    // reported with a message ("IO Error") and the font set is still added.
+    int loadFontSet(const char* textureFilename, const char* uvInfoFilename);
+    bool loadDefaultFontSet();
+
+    void setRenderer(rvRender* renderer) { mRender = renderer; }
+    int getFontSetCount() const { return static_cast<int>(mFontSets.size()); }
+    const rvFontSet* getFontSet(int handle) const;
+    int getStringCount() const { return static_cast<int>(mStrings.size()); }
+    rvMesh* getString(int index) const;
+
+protected:
+    // Builds the triangle-list mesh of one string through the renderer: positions, colours
+    // (a, r, g, b on every vertex), uvs and the font texture.
+    rvMesh* buildStringMesh(const char* text, float x, float y, float lineSpacing, float a,
+                            float r, float g, float b, float scale, int fHandle);
+    // Appends a string mesh (owned) and returns its index.
+    int appendString(rvMesh* mesh);
+    // Replaces the string at index (deleting the old mesh).
+    void replaceString(int index, rvMesh* mesh);
+
+    std::vector<std::unique_ptr<rvFontSet>> mFontSets;
+    std::vector<rvMesh*> mStrings; // owned
+    rvRender* mRender;
+};

@@ -1,0 +1,32 @@
+// Measures the time between two successive ticks with a monotonic clock. The window owns one
+// and ticks it once per update; the seconds drive frame pacing, animation and movement.
+#pragma once
+
+#include <cstdint>
+
+class rvTimer {
+public:
+    // A clock source returning a monotonic count; the default is std::chrono::steady_clock in
+    // nanoseconds. Tests pass their own.
+    using Clock = std::int64_t (*)();
+
+    rvTimer();
+    explicit rvTimer(Clock clock, double secondsPerCount);
+
+    // Reads the start time. Always succeeds with a monotonic clock.
+    bool init();
+    // Measures the time since the previous tick (0 while paused).
+    void tick();
+    float getElapsed() const { return mElapsed; }
+    void setPaused(bool paused) { mPaused = paused; }
+    // Seconds from init to the last tick, paused time included.
+    float getTotalTime() const;
+
+private:
+    Clock mClock;
+    std::int64_t mStartCount;
+    std::int64_t mLastCount;
+    double mSecondsPerCount;
+    float mElapsed;
+    bool mPaused;
+};
