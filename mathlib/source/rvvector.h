@@ -71,7 +71,9 @@ rvVector3 rvLerp(const rvVector3& a, const rvVector3& b, float t);
 float rvDistance2D(float x1, float y1, float x2, float y2);
 float rvDistanceSquared2D(float x1, float y1, float x2, float y2);
 
-// lo + (hi − lo)·(r / 32767), with r from rand(): both ends are reachable.
+// lo + (hi − lo)·(r / 32767), with r from rand() reduced to 0…32767 (rand() itself where
+// RAND_MAX is 32767, its high bits where RAND_MAX is larger): both ends are reachable and the
+// result never leaves [lo, hi].
 float rvRandomFloat(float lo, float hi);
 // The same mapping for a given r in 0…32767 (the deterministic core of rvRandomFloat).
 float rvRandomFloatFrom(int r, float lo, float hi);
