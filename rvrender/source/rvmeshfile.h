@@ -13,12 +13,13 @@
 //        x, y, z, rotation w, x, y, z.
 //
 // The reader defines validity and checks every length once at the edge: a valid file has each
-// tag at most once, only the nine tags, POSN and INDX present, POSN before every other
-// per-vertex chunk, per-vertex lengths of exactly vertexCount elements, indices below
-// vertexCount, BONE with frameCount ≥ 1 and a length that is a whole number of bones,
-// BONW and BONI with BONE and bone numbers below boneCount, and no chunk running past the end
-// of the file. Anything else fails the load with a one-line reason; nothing is read from or
-// allocated for a length the file does not hold.
+// tag at most once, only the nine tags, POSN (at least one vertex) and INDX (at least one
+// whole triangle) present, POSN before every other per-vertex chunk, per-vertex lengths of
+// exactly vertexCount elements, indices below vertexCount, BONE with frameCount ≥ 1 and a
+// length of at least one whole bone (bytes after the last whole bone are skipped), BONW and
+// BONI exactly when BONE is present and bone numbers below boneCount, and no chunk or chunk
+// header running past the end of the file. Anything else fails the load with a one-line
+// reason; nothing is read from or allocated for a length the file does not hold.
 #pragma once
 
 #include <cstddef>
@@ -38,7 +39,7 @@ struct rvBoneKey {
 
 // One chunk as found in a file, for inspection tools.
 struct rvMeshChunkInfo {
-    char tag[5];         // NUL-terminated
+    char tag[5];          // NUL-terminated
     std::uint32_t length; // payload length as stored (BONE: without its frameCount)
     std::uint64_t offset; // file offset of the chunk header
 };
@@ -74,8 +75,8 @@ public:
     std::uint32_t indexCount = 0;
     // boneKeys[b * frameCount + f] is the key of bone b in frame f.
     std::vector<rvBoneKey> boneKeys;
-    std::vector<float> boneWeights;         // 4 per vertex
-    std::vector<std::uint8_t> boneIndices;  // 4 per vertex
+    std::vector<float> boneWeights;        // 4 per vertex
+    std::vector<std::uint8_t> boneIndices; // 4 per vertex
     std::uint32_t frameCount = 0;
     std::uint32_t boneCount = 0;
     // The chunks in file order, as read by the last load.
