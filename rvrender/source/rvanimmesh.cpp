@@ -1,0 +1,214 @@
+#include "rvanimmesh.h"
+
+#include <cassert>
+
+#include "rvmesh.h"
+#include "rvquaternion.h"
+
+namespace {
+
+// p · M with w = 1, written out so that the inner skinning loop needs no call per influence.
+inline void addWeightedPoint(const rvVector3& p, const rvMatrix44& bone, float w, rvVector3& acc) {
+    const float* m = bone.m;
+    acc.x += (p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12]) * w;
+    acc.y += (p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13]) * w;
+    acc.z += (p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14]) * w;
+}
+
+} // namespace
+
+rvAnimMesh::rvAnimMesh()
+    : mFrameCount(0), mBoneCount(0), mTime(0.0f), mMesh(nullptr), mCurrentFrame(0),
+      mFrameDuration(0.0f), mPrepared(false) {}
+
+rvAnimMesh::~rvAnimMesh() {
+    delete mMesh;
+}
+
+void rvAnimMesh::update(float seconds) {
+    mTime += seconds;
+    if (mTime >= mFrameDuration) {
+        ++mCurrentFrame;
+        // ≥ rather than ==: without key frames (mFrameCount 0) the counter stays at 0 instead
+        // of running away.
+        if (mCurrentFrame >= mFrameCount) {
+            mCurrentFrame = 0;
+        }
+        mTime = 0.0f;
+    }
+    int next = mCurrentFrame + 1;
+    if (next >= mFrameCount) {
+        next = 0;
+    }
+    const float t = (mTime == 0.0f) ? 0.0f : mTime / mFrameDuration;
+    animate(mCurrentFrame, next, t);
+}
+
+void rvAnimMesh::setFrameRate(int framesPerSecond) {
+    if (framesPerSecond > 0) {
+        mFrameDuration = 1.0f / static_cast<float>(framesPerSecond);
+    }
+}
+
+void rvAnimMesh::lerp(const rvVector3& a, const rvVector3& b, float t, rvVector3* out) {
+    assert(out && "Error in rvAnimMesh::lerp()");
+    const float s = 1.0f - t;
+    out->x = s * a.x + t * b.x;
+    out->y = s * a.y + t * b.y;
+    out->z = s * a.z + t * b.z;
+}
+
+void rvAnimMesh::setMesh(rvMesh* mesh) {
+    if (mesh != mMesh) {
+        delete mMesh;
+        mMesh = mesh;
+    }
+    // The bind pose belongs to the mesh it was copied from: a new mesh gets a new copy at
+    // the next animate.
+    mPrepared = false;
+    mBindPositions.clear();
+    mSkinnedPositions.clear();
+}
+
+void rvAnimMesh::setSkeleton(const rvMeshFile& record) {
+    if (!record.hasSkeleton()) {
+        mFrameCount = 0;
+        mBoneCount = 0;
+        mBoneKeys.clear();
+        mBoneIndices.clear();
+        mBoneWeights.clear();
+        mBoneMatrices.clear();
+        mCurrentFrame = 0;
+        return;
+    }
+    // A loaded record is consistent (the reader checks it); a hand-built one must be too.
+    assert(record.boneKeys.size() ==
+           static_cast<std::size_t>(record.boneCount) * record.frameCount);
+    assert(record.boneIndices.size() == record.boneWeights.size());
+#ifndef NDEBUG
+    for (std::uint8_t b : record.boneIndices) {
+        assert(b < record.boneCount);
+    }
+#endif
+    mFrameCount = static_cast<int>(record.frameCount);
+    mBoneCount = static_cast<int>(record.boneCount);
+    mBoneKeys = record.boneKeys;
+    mBoneIndices = record.boneIndices;
+    mBoneWeights = record.boneWeights;
+    if (mCurrentFrame >= mFrameCount) {
+        mCurrentFrame = 0;
+    }
+}
+
+const float* rvAnimMesh::getBoneWeights() const {
+    return mBoneWeights.empty() ? nullptr : mBoneWeights.data();
+}
+
+const unsigned char* rvAnimMesh::getBoneIndices() const {
+    return mBoneIndices.empty() ? nullptr : mBoneIndices.data();
+}
+
+const rvMatrix44* rvAnimMesh::getBoneMatrices() const {
+    return (hasSkeleton() && !mBoneMatrices.empty()) ? mBoneMatrices.data() : nullptr;
+}
+
+const rvVector3* rvAnimMesh::getSkinnedPositions() const {
+    return mSkinnedPositions.empty() ? nullptr : mSkinnedPositions.data();
+}
+
+void rvAnimMesh::prepareSkinning() {
+    mBindPositions.clear();
+    if (mMesh) {
+        float* verts = nullptr;
+        mMesh->getPositions(&verts);
+        if (verts) {
+            const int n = mMesh->getVertexCount();
+            mBindPositions.resize(n);
+            for (int i = 0; i < n; ++i) {
+                mBindPositions[i] = rvVector3(verts[3 * i], verts[3 * i + 1], verts[3 * i + 2]);
+            }
+            delete[] verts;
+        }
+    }
+    mSkinnedPositions.assign(mBindPositions.size(), rvVector3());
+    mBoneMatrices.assign(mBoneCount, rvMatrix44());
+    mPrepared = true;
+}
+
+void rvAnimMesh::computeBoneMatrices(int frameA, int frameB, float t) {
+    assert(frameA >= 0 && frameA < mFrameCount && frameB >= 0 && frameB < mFrameCount);
+    if (mBoneMatrices.size() != static_cast<std::size_t>(mBoneCount)) {
+        mBoneMatrices.resize(mBoneCount); // only when the skeleton changed
+    }
+    for (int b = 0; b < mBoneCount; ++b) {
+        mBoneMatrices[b] = rvBoneMatrix(key(b, frameA), key(b, frameB), t);
+    }
+}
+
+void rvAnimMesh::animate(int frameA, int frameB, float t) {
+    // Without animation data the mesh keeps the positions of its file.
+    if (!hasSkeleton() || !mMesh) {
+        return;
+    }
+    if (!mPrepared) {
+        prepareSkinning();
+    }
+    computeBoneMatrices(frameA, frameB, t);
+
+    // The bind pose, the bone arrays and the mesh must describe the same vertices; if the mesh
+    // was refilled with another vertex count the skeleton no longer fits and is not applied.
+    const std::size_t n = mBindPositions.size();
+    if (n == 0 || mBoneIndices.size() != 4 * n || mBoneWeights.size() != 4 * n ||
+        static_cast<std::size_t>(mMesh->getVertexCount()) != n) {
+        return;
+    }
+    const unsigned char* idx = mBoneIndices.data();
+    const float* w = mBoneWeights.data();
+    const rvMatrix44* bones = mBoneMatrices.data();
+    for (std::size_t v = 0; v < n; ++v, idx += 4, w += 4) {
+        const rvVector3& p = mBindPositions[v];
+        rvVector3 acc;
+        for (int j = 0; j < 4; ++j) {
+            addWeightedPoint(p, bones[idx[j]], w[j], acc);
+        }
+        mSkinnedPositions[v] = acc;
+    }
+    mMesh->setPositionArray(mSkinnedPositions.data(), static_cast<int>(n));
+}
+
+rvMatrix44 rvBoneMatrix(const rvBoneKey& a, const rvBoneKey& b, float t) {
+    rvMatrix44 m = rvSlerp(t, a.rotation, b.rotation).toMatrix();
+    rvVector3 trans;
+    rvAnimMesh::lerp(a.translation, b.translation, t, &trans);
+    m.m[3] = 0.0f;
+    m.m[7] = 0.0f;
+    m.m[11] = 0.0f;
+    m.m[12] = trans.x;
+    m.m[13] = trans.y;
+    m.m[14] = trans.z;
+    m.m[15] = 1.0f;
+    return m;
+}
+
+void rvSkinPerVertexReference(const rvVector3* bind, int vertexCount, const unsigned char* indices,
+                              const float* weights, const rvBoneKey* keys, int frameCount,
+                              int frameA, int frameB, float t, rvVector3* out) {
+    for (int v = 0; v < vertexCount; ++v) {
+        rvVector3 posAccum;
+        for (int j = 0; j < 4; ++j) {
+            const int b = indices[4 * v + j];
+            const rvBoneKey& ka = keys[b * frameCount + frameA];
+            const rvBoneKey& kb = keys[b * frameCount + frameB];
+            const rvQuaternion slerped = rvSlerp(t, ka.rotation, kb.rotation);
+            rvVector3 trans;
+            rvAnimMesh::lerp(ka.translation, kb.translation, t, &trans);
+            rvMatrix44 bone = slerped.toMatrix();
+            bone(3, 0) = trans.x;
+            bone(3, 1) = trans.y;
+            bone(3, 2) = trans.z;
+            bone(3, 3) = 1.0f;
+            posAccum += rvTransformPoint(bind[v], bone) * weights[4 * v + j];
+        }
+        out[v] = posAccum;
+    }
+}
