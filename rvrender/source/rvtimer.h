@@ -13,7 +13,8 @@ public:
     rvTimer();
     explicit rvTimer(Clock clock, double secondsPerCount);
 
-    // Reads the start time. Always succeeds with a monotonic clock.
+    // Takes the clock's period and reads the start time. False, and nothing changed, when the
+    // clock has no usable period (secondsPerCount not above 0); the steady clock always has one.
     bool init();
     // Measures the time since the previous tick (0 while paused).
     void tick();
@@ -24,6 +25,9 @@ public:
 
 private:
     Clock mClock;
+    // The period handed to the constructor; becomes mSecondsPerCount at init, so that a timer
+    // ticked before init reports 0 rather than the clock's whole reading.
+    double mClockPeriod;
     std::int64_t mStartCount;
     std::int64_t mLastCount;
     double mSecondsPerCount;
