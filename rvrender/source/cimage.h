@@ -31,6 +31,10 @@ public:
     // Uncompressed 24/32-bit BMP and uncompressed true-colour (type 2) 24/32-bit TGA. A file
     // whose sizes disagree with its length, or that ends early, fails with a one-line reason
     // in error(); the image is then empty.
+    // BMP: the info header must be at least 40 bytes; compression BI_RGB, or BI_BITFIELDS on a
+    // 32-bit file whose masks are the plain B, G, R order; a negative height (top-down rows) is
+    // flipped into bottom-up lines. TGA: a colour map in the file is skipped; the descriptor's
+    // origin bits are not examined, rows are always taken bottom-up.
     bool loadBMP(const char* fileName);
     bool loadTGA(const char* fileName);
     bool loadBMPFromMemory(const void* data, std::size_t size);
@@ -38,6 +42,7 @@ public:
     const std::string& error() const { return mError; }
 
     // Writers for the tools: BMP with a 40-byte info header, TGA type 2 with bottom-up rows.
+    // An empty image encodes to no bytes and is not written (false).
     bool writeBMP(const char* fileName) const;
     bool writeTGA(const char* fileName) const;
     std::vector<std::uint8_t> encodeBMP() const;
@@ -60,7 +65,9 @@ public:
     void fillRect(rvRect* rect, std::uint8_t red, std::uint8_t green, std::uint8_t blue);
 
     // Copies the source rectangle `src` to (x, y), clipped against this image on all sides;
-    // the clipped rectangle is written back into *src.
+    // the clipped rectangle is written back into *src. A rectangle reaching outside the source
+    // is first cut to the source (a clipped left or top edge moves the destination with it).
+    // A broken precondition below does nothing (and asserts in debug builds).
     // blit: same channel count on both; all bytes of each pixel are copied.
     void blit(const CImage& source, int x, int y, rvRect* src);
     // The rest need a 4-channel destination. blitAlpha: source alpha (byte 3) per pixel.
@@ -73,7 +80,8 @@ public:
 
     // Rescale the source into this image's size (bytes 0–2; byte 3 untouched).
     void scaleFrom(const CImage& source);
-    // Over the source part given in line coordinates.
+    // Over the source part given in line coordinates; it must lie inside the source with
+    // left < right and top < bottom, otherwise nothing is drawn.
     void scaleFromRect(const CImage& source, int left, int top, int right, int bottom);
     void scaleBilinear(const CImage& source);
 

@@ -28,8 +28,8 @@ public:
     // positions of its file.
     virtual void animate(int frameA, int frameB, float t); // 0
     // Copies the inner mesh's positions as the bind pose and allocates the pose arrays.
-    virtual void prepareSkinning();                        // 1
-    virtual ~rvAnimMesh();                                 // 2
+    virtual void prepareSkinning(); // 1
+    virtual ~rvAnimMesh();          // 2
 
     // Adds the time; when it reaches one key frame's duration, advances one key frame (the
     // time beyond it is dropped) and poses between the current and the next key frame.
@@ -59,7 +59,9 @@ public:
     const rvMatrix44* getBoneMatrices() const;
     // The current skinned positions (base class), or null before the first animate.
     const rvVector3* getSkinnedPositions() const;
-    const rvBoneKey& key(int bone, int frame) const { return mBoneKeys[bone * mFrameCount + frame]; }
+    const rvBoneKey& key(int bone, int frame) const {
+        return mBoneKeys[bone * mFrameCount + frame];
+    }
 
     rvAnimMesh(const rvAnimMesh&) = delete;
     rvAnimMesh& operator=(const rvAnimMesh&) = delete;
@@ -80,7 +82,7 @@ protected:
     std::vector<rvBoneKey> mBoneKeys;        // [bone * mFrameCount + frame]
     int mCurrentFrame;
     float mFrameDuration;
-    std::vector<rvMatrix44> mBoneMatrices;   // one per bone, valid after the first animate
+    std::vector<rvMatrix44> mBoneMatrices; // one per bone, valid after the first animate
     bool mPrepared;
 };
 

@@ -32,13 +32,17 @@ struct rvFontSet {
     rvGlyph glyphs[256];
 };
 
-// Reads a glyph file into the 256 glyphs of `font` (glyphs no line describes stay zero).
-// Returns false with a one-line reason in *error when the file cannot be opened or ends
-// before the 256th glyph line ("Abnormal end of UV file"); the glyphs read so far are kept.
+// Reads a glyph file into the 256 glyphs of `font` (glyphs no line describes are left as they
+// were). Returns false with a one-line reason in *error (error may be null) when the file
+// cannot be opened ("Unable to Open UV File: <name>", nothing is read) or ends before the
+// 256th glyph line ("Abnormal end of UV file"; the glyphs read so far are kept). Lines are
+// read through a 256-byte buffer: characters beyond the 255th of a line are dropped, and the
+// next line still describes the next code.
 bool rvReadGlyphFile(const char* fileName, rvFontSet* font, std::string* error);
 // The same from text in memory.
 bool rvParseGlyphText(const std::string& text, rvFontSet* font, std::string* error);
-// Sets glyph fields from one glyph line (the exact field rules above).
+// Sets every glyph field from one glyph line (the exact field rules above). A trailing LF or
+// CR LF is not part of the line; a line that ends early leaves its remaining fields 0.
 void rvParseGlyphLine(const char* line, rvGlyph* glyph);
 
 // Lays out `text` from pen position (x, y) (top-left of the first glyph; y up). A newline
@@ -57,16 +61,18 @@ public:
 
     rvHUDTextManager();
 
-    virtual int addString(const char* text, float x, float y, float lineSpacing, float a,
-                          float r, float g, float b, float scale, int fHandle) = 0;
+    virtual int addString(const char* text, float x, float y, float lineSpacing, float a, float r,
+                          float g, float b, float scale, int fHandle) = 0;
     virtual bool setString(int index, const char* text, float x, float y, float lineSpacing,
                            float a, float r, float g, float b, float scale, int fHandle) = 0;
     virtual bool drawString(int index) = 0;
     virtual bool drawStrings() = 0;
     virtual ~rvHUDTextManager();
 
-    // Adds a font set and returns its handle. A glyph file that cannot be read completely is
-    // reported with a message ("IO Error") and the font set is still added.
+    // Adds a font set and returns its handle. A glyph file that cannot be opened or read
+    // completely is reported with a message ("IO Error") and the font set is still added.
+    // Null names are caller errors (asserted; -1 and nothing added when assertions are off);
+    // a texture name of 256 characters or more is asserted and otherwise cut to 255.
     int loadFontSet(const char* textureFilename, const char* uvInfoFilename);
     bool loadDefaultFontSet();
 
@@ -78,12 +84,16 @@ public:
 
 protected:
     // Builds the triangle-list mesh of one string through the renderer: positions, colours
-    // (a, r, g, b on every vertex), uvs and the font texture.
-    rvMesh* buildStringMesh(const char* text, float x, float y, float lineSpacing, float a,
-                            float r, float g, float b, float scale, int fHandle);
-    // Appends a string mesh (owned) and returns its index.
+    // (a, r, g, b on every vertex), uvs and the font texture. The caller owns the result.
+    // An invalid fHandle or a missing renderer is a caller error (asserted; null when
+    // assertions are off).
+    rvMesh* buildStringMesh(const char* text, float x, float y, float lineSpacing, float a, float r,
+                            float g, float b, float scale, int fHandle);
+    // Appends a string mesh (owned) and returns its index; null adds nothing and yields -1.
     int appendString(rvMesh* mesh);
-    // Replaces the string at index (deleting the old mesh).
+    // Replaces the string at index (deleting the old mesh); the others keep their indices.
+    // An invalid index is a caller error (asserted); otherwise, like a null mesh, it leaves the
+    // list unchanged and the given mesh is deleted.
     void replaceString(int index, rvMesh* mesh);
 
     std::vector<std::unique_ptr<rvFontSet>> mFontSets;

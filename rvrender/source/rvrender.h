@@ -90,9 +90,9 @@ public:
 
 // A generated model for createMeshFromPrimitive: geometry entries and a texture file name.
 struct rvPrimitiveGeometry {
-    std::vector<float> positions;        // 3 per vertex
+    std::vector<float> positions; // 3 per vertex
     std::vector<unsigned short> indices;
-    std::vector<float> uvs;              // 2 per vertex
+    std::vector<float> uvs; // 2 per vertex
     int vertexCount = 0;
     int indexCount = 0;
 };
@@ -105,82 +105,82 @@ class rvRender {
 public:
     rvRender();
 
-    virtual bool init(zrWindow* window) = 0;                                   // 0
-    virtual bool setFillMode(int mode) = 0;                                    // 1
-    virtual bool setRenderState(int state, bool enable) = 0;                   // 2
-    virtual void enableAlphaTest(float reference) = 0;                         // 3
-    virtual void disableAlphaTest() = 0;                                       // 4
-    virtual void resetRenderStates() = 0;                                      // 5
-    virtual void pushRenderStates() = 0;                                       // 6
-    virtual void popRenderStates() = 0;                                        // 7
+    virtual bool init(zrWindow* window) = 0;                                     // 0
+    virtual bool setFillMode(int mode) = 0;                                      // 1
+    virtual bool setRenderState(int state, bool enable) = 0;                     // 2
+    virtual void enableAlphaTest(float reference) = 0;                           // 3
+    virtual void disableAlphaTest() = 0;                                         // 4
+    virtual void resetRenderStates() = 0;                                        // 5
+    virtual void pushRenderStates() = 0;                                         // 6
+    virtual void popRenderStates() = 0;                                          // 7
     virtual bool setPerspective(float fovYDegrees, float nearZ, float farZ) = 0; // 8
-    virtual bool setViewport(int x, int y, int width, int height) = 0;         // 9
-    virtual bool setViewMatrix(rvMatrix44 view) = 0;                           // 10
-    virtual bool lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) = 0;     // 11
-    virtual bool setWorldMatrix(rvMatrix44* world) = 0;                        // 12
-    virtual void getWorldViewProjection(float* out) = 0;                       // 13
-    virtual rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) = 0;     // 14
-    virtual bool beginScene() = 0;                                             // 15
-    virtual bool endScene() = 0;                                               // 16
-    virtual bool clear(const float* argb, float depth) = 0;                    // 17
-    virtual bool drawMesh(rvMesh* mesh) = 0;                                   // 18
+    virtual bool setViewport(int x, int y, int width, int height) = 0;           // 9
+    virtual bool setViewMatrix(rvMatrix44 view) = 0;                             // 10
+    virtual bool lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) = 0;       // 11
+    virtual bool setWorldMatrix(rvMatrix44* world) = 0;                          // 12
+    virtual void getWorldViewProjection(float* out) = 0;                         // 13
+    virtual rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) = 0;       // 14
+    virtual bool beginScene() = 0;                                               // 15
+    virtual bool endScene() = 0;                                                 // 16
+    virtual bool clear(const float* argb, float depth) = 0;                      // 17
+    virtual bool drawMesh(rvMesh* mesh) = 0;                                     // 18
     virtual bool drawIndexedPrimitives(int type, const float* vertices, int vertexCount,
                                        const unsigned short* indices, int indexCount,
-                                       int primitiveCount) = 0;                // 19
+                                       int primitiveCount) = 0; // 19
     virtual bool drawPrimitives(int type, const float* vList, int vertexCount,
-                                int primitiveCount) = 0;                       // 20
-    virtual rvMesh* createMesh(rvMesh** out, int primitiveType) = 0;           // 21
+                                int primitiveCount) = 0;             // 20
+    virtual rvMesh* createMesh(rvMesh** out, int primitiveType) = 0; // 21
     virtual rvTexture* createMeshFromPrimitive(rvPrimitiveModel* model, rvMesh** out,
-                                               int primitiveType) = 0;         // 22
-    virtual void importMSHFile(const char* file, rvAnimMesh** out) = 0;        // 23
-    virtual void importMSHFile(const char* file, rvMesh** out) = 0;            // 24
-    virtual rvTexture* loadTexture(const char* file) = 0;                      // 25
+                                               int primitiveType) = 0;  // 22
+    virtual void importMSHFile(const char* file, rvAnimMesh** out) = 0; // 23
+    virtual void importMSHFile(const char* file, rvMesh** out) = 0;     // 24
+    virtual rvTexture* loadTexture(const char* file) = 0;               // 25
     virtual rvTexture* createTexture(const void* data, const char* name, int width, int height,
-                                     unsigned char bitDepth) = 0;              // 26
-    virtual rvTexture* loadMipmappedTexture(const char* file) = 0;             // 27
+                                     unsigned char bitDepth) = 0;  // 26
+    virtual rvTexture* loadMipmappedTexture(const char* file) = 0; // 27
     virtual rvTexture* createMipmappedTexture(const void* data, const char* name, int width,
-                                              int height, unsigned char bitDepth) = 0; // 28
+                                              int height, unsigned char bitDepth) = 0;    // 28
     virtual int loadFontSet(const char* textureFilename, const char* uvInfoFilename) = 0; // 29
-    virtual int addString(const char* text, float x, float y, float lineSpacing, float a,
-                          float r, float g, float b, float scale, int fHandle) = 0; // 30
-    virtual bool releaseFontSet(int handle) = 0;                               // 31
+    virtual int addString(const char* text, float x, float y, float lineSpacing, float a, float r,
+                          float g, float b, float scale, int fHandle) = 0; // 30
+    virtual bool releaseFontSet(int handle) = 0;                           // 31
     virtual bool setString(int index, const char* text, float x, float y, float lineSpacing,
                            float a, float r, float g, float b, float scale,
-                           int fHandle) = 0;                                   // 32
-    virtual bool drawString(int index) = 0;                                    // 33
-    virtual bool drawStrings() = 0;                                            // 34
-    virtual void setTexture(rvTexture* texture) = 0;                           // 35
-    virtual void setTexture2(rvTexture* texture) = 0;                          // 36
+                           int fHandle) = 0;          // 32
+    virtual bool drawString(int index) = 0;           // 33
+    virtual bool drawStrings() = 0;                   // 34
+    virtual void setTexture(rvTexture* texture) = 0;  // 35
+    virtual void setTexture2(rvTexture* texture) = 0; // 36
     virtual unsigned int makeColor(unsigned char a, unsigned char r, unsigned char g,
-                                   unsigned char b) = 0;                       // 37
-    virtual void toggleOrtho() = 0;                                            // 38
-    virtual void toggleFullScreen() = 0;                                       // 39
-    virtual rvVector3* unproject(rvVector3* out, float x, float y, float z) = 0; // 40
-    virtual rvParticleManager* createParticleManager() = 0;                    // 41
-    virtual void updateFrustum() = 0;                                          // 42
-    virtual void loadFX(rvShader* shader) = 0;                                 // 43
-    virtual void setCurrentFX(rvShader* shader) = 0;                           // 44
-    virtual void setFXTechnique(std::string name) = 0;                         // 45
+                                   unsigned char b) = 0;                                      // 37
+    virtual void toggleOrtho() = 0;                                                           // 38
+    virtual void toggleFullScreen() = 0;                                                      // 39
+    virtual rvVector3* unproject(rvVector3* out, float x, float y, float z) = 0;              // 40
+    virtual rvParticleManager* createParticleManager() = 0;                                   // 41
+    virtual void updateFrustum() = 0;                                                         // 42
+    virtual void loadFX(rvShader* shader) = 0;                                                // 43
+    virtual void setCurrentFX(rvShader* shader) = 0;                                          // 44
+    virtual void setFXTechnique(std::string name) = 0;                                        // 45
     virtual void setFXTexture(rvTexture* texture, rvShader* shader, const char* varName) = 0; // 46
-    virtual void setFXMatrix(rvMatrix44 matrix, rvShader* shader, const char* varName) = 0; // 47
+    virtual void setFXMatrix(rvMatrix44 matrix, rvShader* shader, const char* varName) = 0;   // 47
     virtual void setFXMatrixArray(rvMatrix44* matrixArrayElements, int count, rvShader* shader,
-                                  const char* varName) = 0;                    // 48
+                                  const char* varName) = 0; // 48
     virtual void setFXVector4(float x, float y, float z, float w, rvShader* shader,
-                              const char* varName) = 0;                        // 49
+                              const char* varName) = 0; // 49
     virtual void setFXVector3(float x, float y, float z, rvShader* shader,
-                              const char* varName) = 0;                        // 50
+                              const char* varName) = 0;                              // 50
     virtual void setFXFloat(float value, rvShader* shader, const char* varName) = 0; // 51
-    virtual void loadVertexProgram(const char* filename, unsigned int* id) = 0; // 52
-    virtual void bindVertexProgram(unsigned int id) = 0;                       // 53
-    virtual void toggleVertexPrograms() = 0;                                   // 54
-    virtual void deleteVertexProgram(unsigned int id) = 0;                     // 55
+    virtual void loadVertexProgram(const char* filename, unsigned int* id) = 0;      // 52
+    virtual void bindVertexProgram(unsigned int id) = 0;                             // 53
+    virtual void toggleVertexPrograms() = 0;                                         // 54
+    virtual void deleteVertexProgram(unsigned int id) = 0;                           // 55
     virtual void setVertexProgramParameter(float x, float y, float z, float w,
-                                           int index) = 0;                     // 56
-    virtual void setVertexProgramVector(rvVector4* value, int varIndex) = 0;   // 57
+                                           int index) = 0;                        // 56
+    virtual void setVertexProgramVector(rvVector4* value, int varIndex) = 0;      // 57
     virtual void loadFragmentProgram(const char* filename, unsigned int* id) = 0; // 58
-    virtual void bindFragmentProgram(unsigned int id) = 0;                     // 59
-    virtual void toggleFragmentPrograms() = 0;                                 // 60
-    virtual void deleteFragmentProgram(unsigned int id) = 0;                   // 61
+    virtual void bindFragmentProgram(unsigned int id) = 0;                        // 59
+    virtual void toggleFragmentPrograms() = 0;                                    // 60
+    virtual void deleteFragmentProgram(unsigned int id) = 0;                      // 61
     virtual void setFragmentProgramParameter(float x, float y, float z, float w,
                                              int index) = 0;                   // 62
     virtual void setFragmentProgramVector(rvVector4* value, int varIndex) = 0; // 63

@@ -4,7 +4,9 @@
 
 rvTextureManager* gTextureManager = nullptr;
 
-rvTexture::rvTexture() : handle(-1) { name[0] = '\0'; }
+rvTexture::rvTexture() : handle(-1) {
+    name[0] = '\0';
+}
 
 rvTexture::~rvTexture() = default;
 

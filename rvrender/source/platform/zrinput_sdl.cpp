@@ -19,16 +19,16 @@ struct ScancodeKey {
 
 // Keys other than letters, digits and F-keys (which map as ranges below).
 const ScancodeKey kKeyMap[] = {
-    {SDL_SCANCODE_BACKSPACE, 8},  {SDL_SCANCODE_TAB, 9},       {SDL_SCANCODE_RETURN, 13},
-    {SDL_SCANCODE_KP_ENTER, 13},  {SDL_SCANCODE_LSHIFT, 16},   {SDL_SCANCODE_RSHIFT, 16},
-    {SDL_SCANCODE_LCTRL, 17},     {SDL_SCANCODE_RCTRL, 17},    {SDL_SCANCODE_LALT, 18},
-    {SDL_SCANCODE_RALT, 18},      {SDL_SCANCODE_PAUSE, 19},    {SDL_SCANCODE_CAPSLOCK, 20},
-    {SDL_SCANCODE_ESCAPE, 27},    {SDL_SCANCODE_SPACE, 32},    {SDL_SCANCODE_PAGEUP, 33},
-    {SDL_SCANCODE_PAGEDOWN, 34},  {SDL_SCANCODE_END, 35},      {SDL_SCANCODE_HOME, 36},
-    {SDL_SCANCODE_LEFT, 37},      {SDL_SCANCODE_UP, 38},       {SDL_SCANCODE_RIGHT, 39},
-    {SDL_SCANCODE_DOWN, 40},      {SDL_SCANCODE_INSERT, 45},   {SDL_SCANCODE_DELETE, 46},
-    {SDL_SCANCODE_LSHIFT, 160},   {SDL_SCANCODE_RSHIFT, 161},  {SDL_SCANCODE_LCTRL, 162},
-    {SDL_SCANCODE_RCTRL, 163},    {SDL_SCANCODE_LALT, 164},    {SDL_SCANCODE_RALT, 165},
+    {SDL_SCANCODE_BACKSPACE, 8}, {SDL_SCANCODE_TAB, 9},      {SDL_SCANCODE_RETURN, 13},
+    {SDL_SCANCODE_KP_ENTER, 13}, {SDL_SCANCODE_LSHIFT, 16},  {SDL_SCANCODE_RSHIFT, 16},
+    {SDL_SCANCODE_LCTRL, 17},    {SDL_SCANCODE_RCTRL, 17},   {SDL_SCANCODE_LALT, 18},
+    {SDL_SCANCODE_RALT, 18},     {SDL_SCANCODE_PAUSE, 19},   {SDL_SCANCODE_CAPSLOCK, 20},
+    {SDL_SCANCODE_ESCAPE, 27},   {SDL_SCANCODE_SPACE, 32},   {SDL_SCANCODE_PAGEUP, 33},
+    {SDL_SCANCODE_PAGEDOWN, 34}, {SDL_SCANCODE_END, 35},     {SDL_SCANCODE_HOME, 36},
+    {SDL_SCANCODE_LEFT, 37},     {SDL_SCANCODE_UP, 38},      {SDL_SCANCODE_RIGHT, 39},
+    {SDL_SCANCODE_DOWN, 40},     {SDL_SCANCODE_INSERT, 45},  {SDL_SCANCODE_DELETE, 46},
+    {SDL_SCANCODE_LSHIFT, 160},  {SDL_SCANCODE_RSHIFT, 161}, {SDL_SCANCODE_LCTRL, 162},
+    {SDL_SCANCODE_RCTRL, 163},   {SDL_SCANCODE_LALT, 164},   {SDL_SCANCODE_RALT, 165},
 };
 
 void readKeys(bool down[zrInput::kMaxKeys]) {
@@ -72,14 +72,30 @@ void update() {
     gKeys.setCursorPos(x, y);
 }
 
-bool keyPressed(int key) { return gKeys.keyPressed(key); }
-bool leftButtonPressed() { return gKeys.leftButtonPressed(); }
-bool rightButtonPressed() { return gKeys.rightButtonPressed(); }
-bool middleButtonPressed() { return gKeys.middleButtonPressed(); }
-bool anyKeyDown() { return gKeys.anyKeyDown(); }
-void setKeyDelay(int key, float seconds) { gKeys.setKeyDelay(key, seconds); }
-void setKeyState(int which, bool down) { gKeys.setKeyState(which, down); }
-void setKeyState(unsigned int key, bool down) { gKeys.setKeyState(key, down); }
+bool keyPressed(int key) {
+    return gKeys.keyPressed(key);
+}
+bool leftButtonPressed() {
+    return gKeys.leftButtonPressed();
+}
+bool rightButtonPressed() {
+    return gKeys.rightButtonPressed();
+}
+bool middleButtonPressed() {
+    return gKeys.middleButtonPressed();
+}
+bool anyKeyDown() {
+    return gKeys.anyKeyDown();
+}
+void setKeyDelay(int key, float seconds) {
+    gKeys.setKeyDelay(key, seconds);
+}
+void setKeyState(int which, bool down) {
+    gKeys.setKeyState(which, down);
+}
+void setKeyState(unsigned int key, bool down) {
+    gKeys.setKeyState(key, down);
+}
 
 void setMousePos(int x, int y) {
     assert(x >= 0 && y >= 0 && "x >= 0 && y >= 0");

@@ -71,7 +71,9 @@ void zrSetWindowTitle(zrWindow* window, const char* title) {
     }
 }
 
-void zrHideCursor() { SDL_ShowCursor(SDL_DISABLE); }
+void zrHideCursor() {
+    SDL_ShowCursor(SDL_DISABLE);
+}
 
 void zrClientToScreen(zrWindow* window, zrPoint* point) {
     int x = 0;

@@ -14,7 +14,9 @@ namespace {
 constexpr unsigned int kWsCaption = 0x00C00000u;
 constexpr unsigned int kWsThickFrame = 0x00040000u;
 
-SDL_Window* sdlWindow(void* hwnd) { return static_cast<SDL_Window*>(hwnd); }
+SDL_Window* sdlWindow(void* hwnd) {
+    return static_cast<SDL_Window*>(hwnd);
+}
 
 // Window creation failures go to the debug output, as one line.
 bool debugFail(const char* message) {
@@ -53,9 +55,8 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
     if (mStyle & kWsThickFrame) {
         flags |= SDL_WINDOW_RESIZABLE;
     }
-    SDL_Window* window =
-        SDL_CreateWindow(params->title ? params->title : "", x, y, params->width, params->height,
-                         flags);
+    SDL_Window* window = SDL_CreateWindow(params->title ? params->title : "", x, y, params->width,
+                                          params->height, flags);
     if (!window) {
         return debugFail("Couldn't create the window");
     }
