@@ -1,0 +1,5 @@
+#include "rvparticlemanager.h"
+
+rvParticleManager::rvParticleManager() : mBatchCount(0) {}
+
+rvParticleManager::~rvParticleManager() = default;
