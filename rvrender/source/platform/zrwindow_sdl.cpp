@@ -48,6 +48,14 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
     }
     const int x = params->x < 0 ? SDL_WINDOWPOS_UNDEFINED : params->x;
     const int y = params->y < 0 ? SDL_WINDOWPOS_UNDEFINED : params->y;
+    // The window's visual is chosen when it is made: ask for what the renderers need of it
+    // (a double-buffered RGBA colour buffer with a depth buffer).
+    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
+    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
+    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
     if (!(mStyle & kWsCaption)) {
         flags |= SDL_WINDOW_BORDERLESS;
