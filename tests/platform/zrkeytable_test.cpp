@@ -1,35 +1,47 @@
 #include "zrkeytable.h"
 
+#include <initializer_list>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
 
 namespace {
 
+constexpr float kFrame = 1.0f / 64.0f; // exact in binary: 32 frames are exactly 0.5 s
+
 // Stands in for the keyboard: the key states the platform layer would read, and the frame
 // loop that polls them.
 class KeyTable : public ::testing::Test {
 protected:
-    void hold(int code) { keys[code] = true; }
-    void release(int code) { keys[code] = false; }
-
     // One frame as the program runs it: the window's poll, then the input handling's poll,
     // both with the same frame interval.
-    void frame(float frameTime) {
-        table.update(frameTime, keys);
-        table.update(frameTime, keys);
+    void frame(float frameTime, int polls = 2) {
+        for (int p = 0; p < polls; ++p)
+            table.update(frameTime, keys);
     }
 
-    // Frames (1-based) on which a query after the frame's polls reported the key.
-    std::vector<int> firingFrames(int key, float frameTime, int frames, int pollsPerFrame = 2) {
+    // Plays one frame per entry of frameTimes and queries the key once after it; the script
+    // gives, per frame, '-' for the key up, '.' for down and not reported, 'F' for reported.
+    void play(int key, std::initializer_list<float> frameTimes, const std::string& script) {
+        ASSERT_EQ(frameTimes.size(), script.size());
+        int n = 0;
+        for (float t : frameTimes) {
+            keys[key] = script[n] != '-';
+            frame(t);
+            EXPECT_EQ(table.keyPressed(key), script[n++] == 'F') << "frame " << n;
+        }
+    }
+
+    // Frames (1-based) after whose polls a query reported the held key, whose delay is 0.5 s.
+    std::vector<int> firingFrames(int key, int frames, int polls) {
         std::vector<int> fired;
+        table.setKeyDelay(key, 0.5f);
+        keys[key] = true;
         for (int f = 1; f <= frames; ++f) {
-            for (int p = 0; p < pollsPerFrame; ++p) {
-                table.update(frameTime, keys);
-            }
-            if (table.keyPressed(key)) {
+            frame(kFrame, polls);
+            if (table.keyPressed(key))
                 fired.push_back(f);
-            }
         }
         return fired;
     }
@@ -38,256 +50,83 @@ protected:
     bool keys[zrKeyTable::kMaxKeys] = {};
 };
 
-constexpr float kFrame = 1.0f / 64.0f; // exact in binary: 32 frames are exactly 0.5 s
-
 } // namespace
 
-TEST_F(KeyTable, StartsReleasedWithoutDelays) {
-    for (int k = 0; k < zrKeyTable::kMaxKeys; ++k) {
-        EXPECT_FALSE(table.isKeyDown(k)) << k;
-        EXPECT_EQ(table.getKeyDelay(k), 0.0f) << k;
-        EXPECT_EQ(table.getRemaining(k), 0.0f) << k;
-    }
-    EXPECT_FALSE(table.anyKeyDown());
-    EXPECT_EQ(table.getCursorPos().x, 0);
-    EXPECT_EQ(table.getCursorPos().y, 0);
-}
-
-TEST_F(KeyTable, UpdateCopiesTheKeyStates) {
-    hold(13);
-    hold(255);
-    table.update(kFrame, keys);
-    EXPECT_TRUE(table.isKeyDown(13));
-    EXPECT_TRUE(table.isKeyDown(255));
-    EXPECT_FALSE(table.isKeyDown(14));
-    release(13);
-    table.update(kFrame, keys);
-    EXPECT_FALSE(table.isKeyDown(13));
-}
-
-// --- Repeat delays -------------------------------------------------------------------------
-
-TEST_F(KeyTable, KeyWithoutDelayFiresOnEveryQueryWhileDown) {
-    hold('W');
+TEST_F(KeyTable, StartsReleasedAndUpdateCopiesTheKeyStates) {
+    for (int k = 0; k < zrKeyTable::kMaxKeys; ++k)
+        EXPECT_FALSE(table.isKeyDown(k) || table.getKeyDelay(k) || table.getRemaining(k)) << k;
+    keys[255] = true;
+    table.setCursorPos(400, 300);
+    frame(kFrame); // polling keys leaves the cursor to the platform layer
+    EXPECT_TRUE(table.getCursorPos().x == 400 && table.getCursorPos().y == 300);
+    // anyKeyDown examines the codes 0…254 only.
+    EXPECT_TRUE(table.isKeyDown(255) && !table.isKeyDown(254) && !table.anyKeyDown());
+    keys[254] = true;
     frame(kFrame);
-    EXPECT_TRUE(table.keyPressed('W'));
-    EXPECT_TRUE(table.keyPressed('W'));
-    EXPECT_TRUE(table.keyPressed('W'));
-    release('W');
-    frame(kFrame);
-    EXPECT_FALSE(table.keyPressed('W'));
+    EXPECT_TRUE(table.isKeyDown(254) && table.anyKeyDown());
 }
 
-TEST_F(KeyTable, HeldKeyFiresFirstAfterOneDelayThenEveryDelay) {
-    table.setKeyDelay('M', 0.5f);
-    hold('M');
-    const std::vector<int> expected = {32, 64, 96};
-    EXPECT_EQ(firingFrames('M', kFrame, 100), expected);
+TEST_F(KeyTable, HeldKeyFiresOncePerDelayOnlyWithTwoPollsPerFrame) {
+    // The first firing comes once one full delay has passed after setKeyDelay.
+    EXPECT_EQ(firingFrames('M', 100, 2), (std::vector<int>{32, 64, 96}));
+    // With one poll the step alternates between a frame and nothing: only odd frames count,
+    // so the 0.5 s delay (32 frames) would last 63.
+    table = zrKeyTable();
+    EXPECT_EQ(firingFrames('M', 70, 1).at(0), 63);
 }
 
-TEST_F(KeyTable, DelayFollowsFrameTimeWhateverTheFrameLengths) {
+TEST_F(KeyTable, CountdownsFollowFrameTime) {
+    // Without a delay, every query while down (frames of 0 s are just more queries).
+    play('W', {kFrame, 0, 0, kFrame}, "FFF-");
+    // Frames of any length: 0.5 s are complete after the fifth, and again after the seventh.
     table.setKeyDelay(13, 0.5f);
-    hold(13);
-    const float frames[] = {0.125f, 0.25f, 0.0625f, 0.03125f, 0.03125f, 0.25f, 0.25f};
-    std::vector<bool> fired;
-    for (float t : frames) {
-        frame(t);
-        fired.push_back(table.keyPressed(13));
-    }
-    // 0.5 s are complete after the fifth frame; the sixth and seventh bring the next 0.5 s.
-    const std::vector<bool> expected = {false, false, false, false, true, false, true};
-    EXPECT_EQ(fired, expected);
-}
-
-TEST_F(KeyTable, OnePollPerFrameWouldRunDelaysAtTheWrongSpeed) {
-    // The step rule belongs to two polls per frame: with one, the step alternates between a
-    // frame and nothing, so only odd frames count and a 0.5 s delay (32 frames) lasts 63.
-    table.setKeyDelay('M', 0.5f);
-    hold('M');
-    const std::vector<int> once = firingFrames('M', kFrame, 70, 1);
-    ASSERT_FALSE(once.empty());
-    EXPECT_EQ(once.front(), 63);
-}
-
-TEST_F(KeyTable, SetKeyDelayStartsTheCountdown) {
-    hold('C');
-    frame(kFrame);
-    EXPECT_TRUE(table.keyPressed('C'));
-    table.setKeyDelay('C', 0.25f);
-    EXPECT_FALSE(table.keyPressed('C'));
-    EXPECT_FLOAT_EQ(table.getKeyDelay('C'), 0.25f);
-    EXPECT_FLOAT_EQ(table.getRemaining('C'), 0.25f);
-}
-
-TEST_F(KeyTable, CountdownRunsWhileTheKeyIsUp) {
+    play(13, {0.125f, 0.25f, 0.0625f, 0.03125f, 0.03125f, 0.25f, 0.25f}, "....F.F");
+    // The countdown runs while the key is up, and releasing it does not restart it.
     table.setKeyDelay('Q', 0.5f);
-    for (int i = 0; i < 32; ++i) {
-        frame(kFrame);
-    }
-    hold('Q');
-    frame(0.0f);
-    EXPECT_TRUE(table.keyPressed('Q'));
-}
-
-TEST_F(KeyTable, ReleasingDoesNotResetTheCountdown) {
-    table.setKeyDelay('Q', 0.5f);
-    hold('Q');
-    for (int i = 0; i < 32; ++i) {
-        frame(kFrame);
-    }
-    ASSERT_TRUE(table.keyPressed('Q'));
-    release('Q');
-    frame(kFrame);
-    hold('Q');
-    frame(kFrame);
-    EXPECT_FALSE(table.keyPressed('Q'));
-    EXPECT_FLOAT_EQ(table.getRemaining('Q'), 0.5f - 2 * kFrame);
-}
-
-TEST_F(KeyTable, CountdownMayEndBelowZeroAndRestartsAtTheFullDelay) {
+    play('Q', {0, 0.5f, 0, 0.25f, 0.125f, 0.125f}, ".-F-.F");
+    // 0.125 − 0.375 ends 0.25 below zero; the restart drops that, or the third frame would fire.
     table.setKeyDelay('B', 0.5f);
-    hold('B');
-    frame(0.375f);
-    EXPECT_FALSE(table.keyPressed('B'));
-    frame(0.375f); // 0.125 − 0.375: ends 0.25 below zero
-    EXPECT_FLOAT_EQ(table.getRemaining('B'), -0.25f);
-    EXPECT_TRUE(table.keyPressed('B'));
-    EXPECT_FLOAT_EQ(table.getRemaining('B'), 0.5f);
-    // Carrying the overshoot would leave 0.25 and fire on the next frame.
-    frame(0.375f);
-    EXPECT_FALSE(table.keyPressed('B'));
-    frame(0.375f);
-    EXPECT_TRUE(table.keyPressed('B'));
+    play('B', {0.375f, 0.375f, 0.375f, 0.375f}, ".F.F");
 }
 
-// --- Letter folding ------------------------------------------------------------------------
-
-TEST_F(KeyTable, LowerAndUpperCaseLettersAddressTheSameKey) {
-    hold('M');
+TEST_F(KeyTable, LowerCaseLettersFoldSoCodes97To122AreUnreachable) {
+    for (int code = '`'; code <= '{'; ++code)
+        keys[code] = true; // 96…123 down; of 'A'…'Z' only 'M'
+    keys['M'] = keys[0xE0] = true;
     frame(kFrame);
-    EXPECT_TRUE(table.keyPressed('m'));
-    EXPECT_TRUE(table.keyPressed('M'));
+    for (int code = 'a'; code <= 'z'; ++code)
+        EXPECT_EQ(table.keyPressed(code), code == 'm') << code; // asks for code − 32
     table.setKeyDelay('m', 0.5f);
-    EXPECT_FLOAT_EQ(table.getKeyDelay('M'), 0.5f);
-    EXPECT_FALSE(table.keyPressed('M'));
+    EXPECT_TRUE(table.getKeyDelay('M') == 0.5f && table.getKeyDelay('m') == 0.0f);
+    // Only 'a'…'z' fold: their neighbours and codes above 127 keep their own slot.
+    EXPECT_TRUE(table.keyPressed('`') && table.keyPressed('{') && table.keyPressed(0xE0));
 }
 
-TEST_F(KeyTable, CodesNinetySevenToOneTwentyTwoCannotBeReached) {
-    for (int code = 97; code <= 122; ++code) {
-        hold(code);
-    }
+TEST_F(KeyTable, MouseButtonsAreCodesOneTwoAndFourWithTheirDelays) {
+    keys[1] = keys[2] = keys[4] = true;
+    table.setKeyDelay(1, 0.5f);
+    frame(0.25f);
+    EXPECT_TRUE(!table.leftButtonPressed() && table.rightButtonPressed() &&
+                table.middleButtonPressed());
+    frame(0.25f);
+    EXPECT_TRUE(table.leftButtonPressed() && !table.leftButtonPressed());
+}
+
+TEST_F(KeyTable, SetKeyStateHoldsUntilTheNextUpdateAndCodesOutsideTheTableAreRefused) {
+    table.setKeyState(16, true);
+    table.setKeyState(200u, true);
+    table.setKeyState('m', true);
+    EXPECT_TRUE(table.keyPressed(16) && table.isKeyDown(200) && table.isKeyDown('m'));
+    EXPECT_FALSE(table.isKeyDown('M') || table.keyPressed('m'));
     frame(kFrame);
-    for (int code = 97; code <= 122; ++code) {
-        EXPECT_TRUE(table.isKeyDown(code)) << code;
-        EXPECT_FALSE(table.keyPressed(code)) << code; // asks code − 32, which is up
-    }
-    table.setKeyDelay(97, 1.0f);
-    EXPECT_FLOAT_EQ(table.getKeyDelay('A'), 1.0f);
-    EXPECT_EQ(table.getKeyDelay(97), 0.0f);
-}
-
-TEST_F(KeyTable, OnlyAsciiLettersFold) {
-    // Codes next to the letter range and above 127 keep their own slot.
-    const int neighbours[] = {'`', '{', 0xE0, 0xFE};
-    for (int code : neighbours) {
-        hold(code);
-    }
-    frame(kFrame);
-    for (int code : neighbours) {
-        EXPECT_TRUE(table.keyPressed(code)) << code;
-    }
-}
-
-TEST_F(KeyTable, OutOfRangeCodesAreRefused) {
+    EXPECT_FALSE(table.isKeyDown(16) || table.isKeyDown(200) || table.isKeyDown('m'));
+    // Codes outside the table: refused, and a precondition of setKeyState.
     table.setKeyDelay(-1, 1.0f);
     table.setKeyDelay(256, 1.0f);
-    EXPECT_FALSE(table.keyPressed(-1));
-    EXPECT_FALSE(table.keyPressed(256));
-    EXPECT_FALSE(table.keyPressed(100000));
-    for (int k = 0; k < zrKeyTable::kMaxKeys; ++k) {
+    EXPECT_FALSE(table.keyPressed(-1) || table.keyPressed(256) || table.keyPressed(100000));
+    for (int k = -1; k <= zrKeyTable::kMaxKeys; ++k) // the raw table reads -1 and 256 as 0
         EXPECT_EQ(table.getKeyDelay(k), 0.0f) << k;
-    }
-}
-
-// --- Buttons and any key -------------------------------------------------------------------
-
-TEST_F(KeyTable, MouseButtonsAreCodesOneTwoAndFour) {
-    hold(1);
-    frame(kFrame);
-    EXPECT_TRUE(table.leftButtonPressed());
-    EXPECT_FALSE(table.rightButtonPressed());
-    EXPECT_FALSE(table.middleButtonPressed());
-    release(1);
-    hold(2);
-    frame(kFrame);
-    EXPECT_FALSE(table.leftButtonPressed());
-    EXPECT_TRUE(table.rightButtonPressed());
-    release(2);
-    hold(4);
-    frame(kFrame);
-    EXPECT_TRUE(table.middleButtonPressed());
-    EXPECT_FALSE(table.rightButtonPressed());
-}
-
-TEST_F(KeyTable, MouseButtonsObeyTheirDelays) {
-    table.setKeyDelay(1, 0.5f);
-    hold(1);
-    frame(0.25f);
-    EXPECT_FALSE(table.leftButtonPressed());
-    frame(0.25f);
-    EXPECT_TRUE(table.leftButtonPressed());
-    EXPECT_FALSE(table.leftButtonPressed());
-}
-
-TEST_F(KeyTable, AnyKeyDownIgnoresCode255) {
-    hold(255);
-    frame(kFrame);
-    EXPECT_FALSE(table.anyKeyDown());
-    hold(254);
-    frame(kFrame);
-    EXPECT_TRUE(table.anyKeyDown());
-    release(254);
-    hold(0);
-    frame(kFrame);
-    EXPECT_TRUE(table.anyKeyDown());
-}
-
-// --- Overriding key states and the cursor --------------------------------------------------
-
-TEST_F(KeyTable, SetKeyStateHoldsUntilTheNextUpdate) {
-    table.setKeyState(16, true);
-    EXPECT_TRUE(table.isKeyDown(16));
-    EXPECT_TRUE(table.keyPressed(16));
-    table.setKeyState(200u, true);
-    EXPECT_TRUE(table.isKeyDown(200));
-    frame(kFrame);
-    EXPECT_FALSE(table.isKeyDown(16));
-    EXPECT_FALSE(table.isKeyDown(200));
-}
-
-TEST_F(KeyTable, SetKeyStateDoesNotFoldLetters) {
-    table.setKeyState('m', true);
-    EXPECT_TRUE(table.isKeyDown('m'));
-    EXPECT_FALSE(table.isKeyDown('M'));
-    EXPECT_FALSE(table.keyPressed('m'));
-}
-
-TEST_F(KeyTable, SetKeyStateOutOfRangeIsAPrecondition) {
     EXPECT_DEBUG_DEATH(table.setKeyState(256, true), "setKeyState");
-    EXPECT_DEBUG_DEATH(table.setKeyState(-1, true), "setKeyState");
     EXPECT_DEBUG_DEATH(table.setKeyState(0xFFFFFFFFu, true), "setKeyState");
-    // With assertions off the call leaves the table alone.
-    EXPECT_FALSE(table.anyKeyDown());
-    EXPECT_FALSE(table.isKeyDown(255));
-}
-
-TEST_F(KeyTable, CursorPositionIsRemembered) {
-    table.setCursorPos(400, 300);
-    EXPECT_EQ(table.getCursorPos().x, 400);
-    EXPECT_EQ(table.getCursorPos().y, 300);
-    frame(kFrame); // polling keys leaves the cursor to the platform layer
-    EXPECT_EQ(table.getCursorPos().x, 400);
-    table.setCursorPos(-20, 7);
-    EXPECT_EQ(table.getCursorPos().x, -20);
-    EXPECT_EQ(table.getCursorPos().y, 7);
+    EXPECT_FALSE(table.anyKeyDown()); // with assertions off the table is left alone
 }
