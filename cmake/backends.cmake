@@ -25,11 +25,12 @@ if(NOT DEFINED RV_DEMO_DIR)
   set(RV_DEMO_DIR ${CMAKE_BINARY_DIR}/demo)
 endif()
 
+# The camera, the scene and the frame logic are libraries of their own (top-level CMakeLists).
 file(GLOB BRINDLE_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/app/*.cpp)
-list(FILTER BRINDLE_SOURCES EXCLUDE REGEX "rvcamera\\.cpp$")
+list(FILTER BRINDLE_SOURCES EXCLUDE REGEX "(rvcamera|scene|frame)\\.cpp$")
 if(BRINDLE_SOURCES)
   add_executable(brindle ${BRINDLE_SOURCES})
-  target_link_libraries(brindle PRIVATE appcore rvgl rvplatform)
+  target_link_libraries(brindle PRIVATE appscene appcore rvgl rvplatform)
   set_target_properties(brindle PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${RV_DEMO_DIR})
 endif()
 

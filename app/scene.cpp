@@ -1,0 +1,338 @@
+#include "scene.h"
+
+#include <cctype>
+
+#include "appplatform.h"
+#include "rvanimmesh.h"
+#include "rvcamera.h"
+#include "rvmesh.h"
+#include "rvtestprimitives.h"
+
+const char* gCommandLine = nullptr;
+rvRender* gRender = nullptr;
+bool gUseOpenGL = false;
+rvFlyCamera* gCamera = nullptr;
+bool gLightOnCamera = true;
+bool gShowFirstModel = true;
+bool gWireframe = false;
+float gLightAngle = 0.0f;
+
+rvAnimMesh* gModel1 = nullptr;
+rvAnimMesh* gModel2 = nullptr;
+rvAnimMesh* gCurrentModel = nullptr;
+rvMatrix44 gWorld1;
+rvMatrix44 gWorld2;
+rvMesh* gFloor = nullptr;
+rvMesh* gSkyBox = nullptr;
+rvMesh* gLightMarker = nullptr;
+rvMatrix44 gLightOrbit;
+rvVector3 gLightBase(3.0f, 3.0f, 3.0f);
+rvVector3 gLightPos(3.0f, 3.0f, 3.0f);
+rvVector4 gLightColour(1.0f, 1.0f, 1.0f, 1.0f);
+rvVector4 gAmbientColour(0.1f, 0.1f, 0.1f, 1.0f);
+float gSpecularPower = 128.0f;
+rvShader gShader("mirethShader.fx");
+std::string gTechnique = "phongLighting";
+unsigned int gVertexProgram = 1;
+unsigned int gFragmentProgram = 3;
+int gTextSwitchModels = 0;
+int gTextAttachLight = 0;
+int gTextReleaseLight = 0;
+
+namespace {
+
+constexpr float kDegreesToRadians = kRvPi / 180.0f;
+
+// Colours are handed over as alpha, red, green, blue, each a byte divided by 255.
+constexpr float channel(int byte) {
+    return static_cast<float>(byte) / 255.0f;
+}
+
+rvMesh* meshOf(rvAnimMesh* model) {
+    return model ? model->getMesh() : nullptr;
+}
+
+rvTexture* textureOf(rvAnimMesh* model) {
+    rvMesh* mesh = meshOf(model);
+    return mesh ? mesh->getTexture() : nullptr;
+}
+
+// A model that comes with its own animation: 15 key frames per second, and the skinning data
+// handed to its mesh (4 weights and 4 bone indices per vertex). A model whose file could not
+// be read has no skeleton and keeps an empty mesh.
+void setUpAnimatedModel(rvAnimMesh* model) {
+    rvMesh* mesh = meshOf(model);
+    if (!mesh) {
+        return;
+    }
+    model->setFrameRate(15);
+    const int count = mesh->getVertexCount() * 4;
+    if (model->getBoneWeights()) {
+        mesh->setBoneWeights(model->getBoneWeights(), count);
+    }
+    if (model->getBoneIndices()) {
+        mesh->setBoneIndices(model->getBoneIndices(), count);
+    }
+}
+
+void loadModelTexture(rvAnimMesh* model, const char* file) {
+    if (rvMesh* mesh = meshOf(model)) {
+        mesh->loadTexture(file);
+    }
+}
+
+// Colour (1, 1, 1, 1) for the generated meshes.
+constexpr rvColor4 kWhite = {1.0f, 1.0f, 1.0f, 1.0f};
+
+int addHelpLine(const char* text, float y, int a, int r, int g, int b) {
+    return gRender->addString(text, 10.0f, y, 2.0f, channel(a), channel(r), channel(g), channel(b),
+                              1.0f, 0);
+}
+
+void setUpEffect() {
+    gRender->loadFX(&gShader);
+    gRender->setFXMatrix(gWorld1.inverse(), &gShader, "invworld");
+    gRender->setFXTexture(textureOf(gModel1), &gShader, "diffTex");
+    gRender->setFXVector4(gLightColour.x, gLightColour.y, gLightColour.z, gLightColour.w, &gShader,
+                          "pLightColor");
+    gRender->setFXVector4(gAmbientColour.x, gAmbientColour.y, gAmbientColour.z, gAmbientColour.w,
+                          &gShader, "ambientColor");
+    gRender->setFXFloat(gSpecularPower, &gShader, "specShiny");
+}
+
+// Both programs stay bound and switched on after this; drawSceneGL switches them off for the
+// environment and on again for the character.
+void setUpPrograms() {
+    gRender->loadVertexProgram("mirethVShader.vp", &gVertexProgram);
+    gRender->bindVertexProgram(gVertexProgram);
+    gRender->setVertexProgramParameter(gLightColour.x, gLightColour.y, gLightColour.z, 1.0f, 1);
+    gRender->setVertexProgramParameter(gAmbientColour.x, gAmbientColour.y, gAmbientColour.z, 1.0f,
+                                       2);
+    const rvMatrix44 invWorld = gWorld1.inverse();
+    gRender->setProgramMatrix(invWorld.m, 0);
+
+    gRender->loadFragmentProgram("mirethPShader.fp", &gFragmentProgram);
+    gRender->bindFragmentProgram(gFragmentProgram);
+    gRender->setFragmentProgramParameter(gLightColour.x, gLightColour.y, gLightColour.z,
+                                         gLightColour.w, 1);
+    gRender->setFragmentProgramParameter(gAmbientColour.x, gAmbientColour.y, gAmbientColour.z,
+                                         gAmbientColour.w, 2);
+    gRender->setFragmentProgramParameter(gSpecularPower, 0.0f, 0.0f, 0.0f, 5);
+}
+
+void clearAndBegin() {
+    const float black[4] = {channel(255), channel(0), channel(0), channel(0)};
+    gRender->clear(black, 1.0f);
+    gRender->beginScene();
+}
+
+// The light marker turns in place with the orbit; the sky box and the floor are in world space.
+void drawEnvironment(rvMatrix44 lightMatrix) {
+    gRender->setTexture(gLightMarker->getTexture());
+    gRender->setTexture2(nullptr);
+    gRender->setWorldMatrix(&lightMatrix);
+    gRender->drawMesh(gLightMarker);
+
+    rvMatrix44 identity;
+    gRender->setWorldMatrix(&identity);
+    gRender->setTexture(gSkyBox->getTexture());
+    gRender->drawMesh(gSkyBox);
+    gRender->setTexture(gFloor->getTexture());
+    gRender->drawMesh(gFloor);
+}
+
+rvMatrix44* currentWorld() {
+    return gShowFirstModel ? &gWorld1 : &gWorld2;
+}
+
+} // namespace
+
+bool isMSHFileName(const char* name) {
+    if (!name) {
+        return false;
+    }
+    const char* dot = name;
+    while (*dot && *dot != '.') {
+        ++dot;
+    }
+    if (!*dot) {
+        return false;
+    }
+    // Each test stops at the terminating NUL, so a short tail never reads past the string.
+    auto is = [](char c, char upper) {
+        return std::toupper(static_cast<unsigned char>(c)) == upper;
+    };
+    return is(dot[1], 'M') && is(dot[2], 'S') && is(dot[3], 'H');
+}
+
+rvMatrix44 mainLightMatrix() {
+    return gLightOrbit * rvRotationYMatrix(gLightAngle * kDegreesToRadians);
+}
+
+std::string fpsTitle(int fps) {
+    return "FPS= " + std::to_string(fps);
+}
+
+void initScene() {
+    if (isMSHFileName(gCommandLine)) {
+        // A model of the user's own: shown as it is, in grey, with no frame rate of its own.
+        gRender->importMSHFile(gCommandLine, &gModel1);
+        loadModelTexture(gModel1, "textures/grayTexture.bmp");
+    } else {
+        gRender->importMSHFile("meshes/zax.MSH", &gModel1);
+        loadModelTexture(gModel1, "textures/Diffuse Map - Zax.bmp");
+        setUpAnimatedModel(gModel1);
+    }
+    gCurrentModel = gModel1;
+
+    gRender->importMSHFile("meshes/zaphod.MSH", &gModel2);
+    loadModelTexture(gModel2, "textures/zaphod_red.tga");
+    setUpAnimatedModel(gModel2);
+
+    gWorld1 = rvMatrix44();
+    gWorld1(0, 0) = gWorld1(1, 1) = gWorld1(2, 2) = 0.1f;
+    gWorld1(3, 0) = -1.0f;
+    gWorld1(3, 2) = 5.0f;
+    gWorld2 = rvMatrix44();
+    gWorld2(0, 0) = gWorld2(1, 1) = gWorld2(2, 2) = 0.15f;
+    gWorld2(3, 0) = -3.0f;
+    gWorld2(3, 1) = 2.5f;
+
+    gRender->createMesh(&gFloor, kTriangleList);
+    rvTestPrimitive::createPlane(100.0f, kWhite, gFloor, 0.0f);
+    gFloor->loadTexture("textures/grayTexture.bmp");
+
+    gRender->createMesh(&gSkyBox, kTriangleList);
+    gSkyBox->loadTexture("textures/skybox1.bmp");
+    rvTestPrimitive::createCube(100.0f, kWhite, true, true, gSkyBox);
+
+    gRender->createMesh(&gLightMarker, kTriangleList);
+    gLightMarker->loadTexture("textures/whitegrid.bmp");
+    rvTestPrimitive::createGeoSphere(0.1f, 1, false, kWhite, gLightMarker);
+
+    if (gUseOpenGL) {
+        setUpPrograms();
+    } else {
+        setUpEffect();
+    }
+
+    gTextAttachLight =
+        addHelpLine("Press 'C' to attach the light to the camera.", 590.0f, 255, 0, 0, 255);
+    gTextReleaseLight = addHelpLine("Press 'C' to release the light.", 590.0f, 255, 255, 0, 0);
+    gTextSwitchModels = addHelpLine("Press 'M' to switch models.", 570.0f, 255, 0, 255, 0);
+}
+
+void switchModel() {
+    rvAnimMesh* next = gShowFirstModel ? gModel2 : gModel1;
+    const rvMatrix44& world = gShowFirstModel ? gWorld2 : gWorld1;
+    gCurrentModel = next;
+    const rvMatrix44 invWorld = world.inverse();
+    if (gUseOpenGL) {
+        gRender->setProgramMatrix(invWorld.m, 0);
+    } else {
+        gRender->setFXMatrix(invWorld, &gShader, "invworld");
+        gRender->setFXTexture(textureOf(next), &gShader, "diffTex");
+    }
+}
+
+void drawSceneD3D() {
+    clearAndBegin();
+    rvMatrix44 identity;
+    if (gWireframe) {
+        gRender->setFillMode(kFillWireframe);
+    }
+    const rvVector3 eye = gCamera->mPosition;
+    gRender->setFXVector3(eye.x, eye.y, eye.z, &gShader, "cameraPos");
+
+    const rvMatrix44 lightMatrix = mainLightMatrix();
+    drawEnvironment(lightMatrix);
+
+    if (gLightOnCamera) {
+        gRender->setFXVector3(eye.x, eye.y, eye.z, &gShader, "lightPos");
+    } else {
+        gLightPos = rvTransformPoint(gLightBase, lightMatrix);
+        gRender->setFXVector3(gLightPos.x, gLightPos.y, gLightPos.z, &gShader, "lightPos");
+    }
+
+    gRender->setCurrentFX(&gShader);
+    gRender->setFXTechnique(gTechnique);
+    gRender->setWorldMatrix(currentWorld());
+    rvMatrix44 wvp;
+    gRender->setFXMatrix(*gRender->getWorldViewProjectionMatrix(&wvp), &gShader, "wvp");
+    if (gCurrentModel) {
+        // The effect only reads the array; the interface takes it unqualified.
+        if (const rvMatrix44* bones = gCurrentModel->getBoneMatrices()) {
+            gRender->setFXMatrixArray(const_cast<rvMatrix44*>(bones), gCurrentModel->getBoneCount(),
+                                      &gShader, "bones");
+        }
+        if (rvMesh* mesh = gCurrentModel->getMesh()) {
+            gRender->drawMesh(mesh);
+        }
+    }
+    gRender->setCurrentFX(nullptr);
+
+    if (gWireframe) {
+        gRender->setFillMode(kFillSolid);
+    }
+    gRender->setWorldMatrix(&identity);
+    gRender->drawString(gTextSwitchModels);
+    gRender->drawString(gLightOnCamera ? gTextReleaseLight : gTextAttachLight);
+    gRender->endScene();
+}
+
+void drawSceneGL() {
+    clearAndBegin();
+    if (gWireframe) {
+        gRender->setFillMode(kFillWireframe);
+    }
+    gRender->toggleVertexPrograms();
+    gRender->toggleFragmentPrograms();
+
+    const rvMatrix44 lightMatrix = mainLightMatrix();
+    const rvVector3 eye = gCamera->mPosition;
+    gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, 3);
+
+    drawEnvironment(lightMatrix);
+    gRender->setTexture(nullptr);
+
+    if (gLightOnCamera) {
+        gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, 0);
+        gRender->drawString(gTextReleaseLight);
+    } else {
+        gLightPos = rvTransformPoint(gLightBase, lightMatrix);
+        gRender->setVertexProgramParameter(gLightPos.x, gLightPos.y, gLightPos.z, 0.0f, 0);
+        gRender->drawString(gTextAttachLight);
+    }
+    gRender->drawString(gTextSwitchModels);
+
+    gRender->toggleVertexPrograms();
+    gRender->toggleFragmentPrograms();
+    gRender->setWorldMatrix(currentWorld());
+    if (rvMesh* mesh = meshOf(gCurrentModel)) {
+        gRender->setTexture(mesh->getTexture());
+        gRender->drawMesh(mesh);
+    }
+
+    if (gWireframe) {
+        gRender->setFillMode(kFillSolid);
+    }
+    gRender->endScene();
+}
+
+void showFPSInTitle() {
+    gAppPlatform->setTitle(fpsTitle(gAppPlatform->getFPS()).c_str());
+}
+
+void shutdownScene() {
+    delete gFloor;
+    gFloor = nullptr;
+    delete gLightMarker;
+    gLightMarker = nullptr;
+    delete gSkyBox;
+    gSkyBox = nullptr;
+    delete gModel1;
+    gModel1 = nullptr;
+    delete gModel2;
+    gModel2 = nullptr;
+    gCurrentModel = nullptr;
+}

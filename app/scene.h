@@ -1,0 +1,88 @@
+// The demo's content: which files are loaded, what the scene holds, which shader parameters get
+// which values, and the order in which one frame is drawn on each back end.
+//
+// The scene is one skinned character (two models, one shown at a time), a sky box, a floor and a
+// small sphere at the origin drawn with the main light's orbit transform, with two lines of help
+// text on top. Everything is drawn through gRender; nothing here knows which back end it is,
+// except that the shader set-up differs (an effect on Direct3D, ARB programs on OpenGL).
+//
+// All state is process-wide and single-threaded. The application owns every object created
+// here; shutdownScene deletes them.
+#pragma once
+
+#include <string>
+
+#include "rvmatrix.h"
+#include "rvrender.h"
+#include "rvvector.h"
+
+class rvAnimMesh;
+class rvMesh;
+class rvFlyCamera;
+
+// Program-wide state shared by the frame loop and the scene.
+extern const char* gCommandLine; // the first program argument, or null; names a model to show
+extern rvRender* gRender;        // the chosen back end; owned by the program
+extern bool gUseOpenGL;          // the OpenGL back end was chosen
+extern rvFlyCamera* gCamera;     // owned by the program
+extern bool gLightOnCamera;      // the light follows the camera ('C' toggles); starts true
+extern bool gShowFirstModel;     // the first model is shown ('M' toggles); starts true
+extern bool gWireframe;          // the scene is drawn as lines ('Q' toggles); starts false
+extern float gLightAngle;        // degrees, 0…360: the main light's orbit angle
+
+// The scene. World matrices scale uniformly and then translate: the first model by 0.1 to
+// (−1, 0, 5), the second by 0.15 to (−3, 2.5, 0), so that both stand on the floor (y = 0).
+extern rvAnimMesh* gModel1;
+extern rvAnimMesh* gModel2;
+extern rvAnimMesh* gCurrentModel; // the model that is animated and drawn
+extern rvMatrix44 gWorld1;
+extern rvMatrix44 gWorld2;
+extern rvMesh* gFloor;
+extern rvMesh* gSkyBox;
+extern rvMesh* gLightMarker;
+extern rvMatrix44 gLightOrbit; // the identity: the light circles the y axis
+extern rvVector3 gLightBase;   // (3, 3, 3): the light before the orbit rotation
+extern rvVector3 gLightPos;    // last orbiting light position
+extern rvVector4 gLightColour;
+extern rvVector4 gAmbientColour;
+extern float gSpecularPower;
+extern rvShader gShader; // "mirethShader.fx"
+extern std::string gTechnique;
+extern unsigned int gVertexProgram;   // in/out for loadVertexProgram
+extern unsigned int gFragmentProgram; // in/out for loadFragmentProgram
+extern int gTextSwitchModels;
+extern int gTextAttachLight;
+extern int gTextReleaseLight;
+
+// Whether a program argument names a mesh file: its first '.' is followed by "MSH" in any case
+// (what follows is not examined). False for null and for names without '.'; a first '.' that
+// belongs to a directory ("./model.MSH") does not count. The name is not changed: it is opened
+// exactly as given.
+bool isMSHFileName(const char* name);
+
+// Loads the models, textures and generated meshes and gives the shader its constant
+// parameters. Preconditions: gRender initialised, gUseOpenGL set. Missing files are reported by
+// the back end (the mesh is then empty) and the scene goes on.
+void initScene();
+
+// One frame on each back end, from clear to the end of the scene. Preconditions: initScene has
+// run and gCamera exists.
+void drawSceneD3D();
+void drawSceneGL();
+
+// The 'M' key: makes the other model current and gives the shader its inverse world matrix
+// (and, on Direct3D, its texture). The caller then inverts gShowFirstModel.
+void switchModel();
+
+// The 'F' key: the window title becomes "FPS= " and the latest frames-per-second count.
+void showFPSInTitle();
+
+// The window title showFPSInTitle sets for a count.
+std::string fpsTitle(int fps);
+
+// The main light's orbit transform: gLightOrbit · rotation about y by gLightAngle degrees.
+rvMatrix44 mainLightMatrix();
+
+// Deletes the floor, the light marker, the sky box and the two models, in that order, and
+// clears the pointers. Meshes outlive the renderer that made them: this may run after it is gone.
+void shutdownScene();

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# The opening scene on OpenGL: the renderer question answered Yes, the title, the sky above, the
+# floor below, the animated character lit from the camera, both help lines in their colours,
+# the frames-per-second title, and Escape ending the program with status 0.
+source "$(dirname "$0")/lib.sh"
+source "$(dirname "$0")/colours.sh"
+
+e2e_start_opengl
+
+e2e_shot start
+start=$SHOT
+read -r r g b <<<"$(e2e_mean "$start" "$SKY_REGION")"
+e2e_expect "$b" -gt $((r + 30)) "the sky at the top is blue"
+read -r r g b <<<"$(e2e_mean "$start" "$FLOOR_REGION")"
+e2e_expect "$((r > b ? r - b : b - r))" -lt 20 "the floor at the bottom is grey"
+e2e_expect "$r" -gt 60 "the floor is lit"
+
+# The first character stands at (−1, 0, 5): from the start camera its head and shoulders fill
+# the bottom of the picture, left of the centre.
+read -r n x y <<<"$(e2e_blob "$start" "$CHARACTER")"
+e2e_expect "$n" -gt 300 "character pixels (scaled by 1/4)"
+e2e_expect "$x" -gt 200 "character centre x"
+e2e_expect "$x" -lt 380 "character centre x"
+e2e_expect "$y" -gt 420 "character centre y"
+
+e2e_expect "$(e2e_count "$start" "$TOP_LINE" "$RED")" -gt 100 "red line \"Press 'C' to release the light.\""
+e2e_expect "$(e2e_count "$start" "$TOP_LINE" "$BLUE")" -lt 5 "no blue line while the light is on the camera"
+e2e_expect "$(e2e_count "$start" "$SECOND_LINE" "$GREEN")" -gt 100 "green line \"Press 'M' to switch models.\""
+e2e_expect "$(e2e_count "$start" "$BELOW_TEXT" "$RED||$GREEN")" -lt 5 "no text below the two lines"
+
+# The character animates; the sky does not move.
+sleep 0.4
+e2e_shot later
+e2e_expect "$(e2e_diff "$start" "$SHOT" "$CHARACTER_REGION")" -gt 50 "the character moves between two shots"
+e2e_expect "$(e2e_diff "$start" "$SHOT" "$SKY_REGION")" -eq 0 "the sky stays still"
+
+# F writes the count of the last full second into the title.
+sleep 0.5
+e2e_hold f 0.2
+e2e_wait_title '^FPS= [1-9][0-9]*$'
+e2e_log "$(e2e_title)"
+
+e2e_quit_with_escape
+e2e_log passed

@@ -1,0 +1,264 @@
+# Shared helpers for the whole-program tests: a private Xvfb display, the demo started from its
+# run directory, its message boxes answered, its window found, keys held, screenshots taken and
+# their pixels measured. Sourced by the e2e_*.sh scripts, which CTest runs as
+#   e2e_<name>.sh <demo dir> <artifact dir>
+# Every helper that waits does so with a deadline; a failed check calls e2e_fail, which keeps the
+# screenshots taken so far under the artifact directory and ends the script with status 1.
+
+set -u
+
+E2E_DEMO_DIR=$(cd "${1:?demo directory}" && pwd)
+E2E_ARTIFACTS=${2:?artifact directory}
+E2E_NAME=$(basename "$0" .sh)
+E2E_WORK=$(mktemp -d "${TMPDIR:-/tmp}/${E2E_NAME}.XXXXXX")
+E2E_XVFB_PID=""
+E2E_APP_PID=""
+E2E_WIN=""
+SHOT=""
+BOX=""
+
+e2e_log() {
+    echo "[$E2E_NAME] $*"
+}
+
+# Ends one process started here: politely, then (a program waiting in a message box does not
+# answer SIGTERM) for certain.
+e2e_stop() {
+    local pid=$1 i
+    kill -0 "$pid" 2>/dev/null || return 0
+    kill "$pid" 2>/dev/null
+    for i in $(seq 20); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -9 "$pid" 2>/dev/null
+    wait "$pid" 2>/dev/null
+}
+
+# Copies the screenshots and the program's output to the artifact directory (replacing those
+# of an earlier run).
+e2e_keep() {
+    local dest="$E2E_ARTIFACTS/$E2E_NAME"
+    rm -rf "$dest"
+    mkdir -p "$dest"
+    cp "$E2E_WORK"/*.png "$E2E_WORK"/*.log "$dest"/ 2>/dev/null
+    echo "[$E2E_NAME] screenshots and output kept in $dest" >&2
+}
+
+# E2E_KEEP=1 in the environment keeps the screenshots of passing runs too.
+e2e_cleanup() {
+    [ "${E2E_KEEP:-0}" = 1 ] && e2e_keep
+    [ -n "$E2E_APP_PID" ] && e2e_stop "$E2E_APP_PID"
+    # Closing the display also ends a message box's helper process.
+    [ -n "$E2E_XVFB_PID" ] && e2e_stop "$E2E_XVFB_PID"
+    rm -rf "$E2E_WORK"
+}
+trap e2e_cleanup EXIT
+
+# Keeps the screenshots and the program's output for the reader, then fails the test.
+e2e_fail() {
+    echo "[$E2E_NAME] FAILED: $*" >&2
+    e2e_keep
+    E2E_KEEP=0
+    exit 1
+}
+
+# Starts Xvfb on the first free display from :90 on (1024 × 768, 24 bits) and waits until it
+# accepts clients. -noreset: by default the server resets when its last client leaves, and a
+# client connecting during the reset (the demo, right after the readiness probe) is refused.
+e2e_start_xvfb() {
+    local n
+    for n in $(seq 90 190); do
+        if [ ! -e "/tmp/.X$n-lock" ] && [ ! -e "/tmp/.X11-unix/X$n" ]; then
+            Xvfb ":$n" -screen 0 1024x768x24 -nolisten tcp -noreset >"$E2E_WORK/xvfb.log" 2>&1 &
+            E2E_XVFB_PID=$!
+            export DISPLAY=":$n"
+            local i
+            for i in $(seq 50); do
+                if xwininfo -root >/dev/null 2>&1; then
+                    return 0
+                fi
+                if ! kill -0 "$E2E_XVFB_PID" 2>/dev/null; then
+                    break # lost the race for this display: try the next
+                fi
+                sleep 0.1
+            done
+            kill "$E2E_XVFB_PID" 2>/dev/null
+            wait "$E2E_XVFB_PID" 2>/dev/null
+            E2E_XVFB_PID=""
+        fi
+    done
+    e2e_fail "no free X display for Xvfb"
+}
+
+# Starts the demo from its run directory with the given arguments.
+e2e_start_demo() {
+    (cd "$E2E_DEMO_DIR" && exec ./brindle "$@") >"$E2E_WORK/brindle.log" 2>&1 &
+    E2E_APP_PID=$!
+    E2E_WIN=""
+}
+
+# Prints the id of a viewable top-level window titled exactly $1 (message boxes are windows of
+# their own, made by another process), other than the window $3 if given; fails after $2
+# seconds (default 10).
+e2e_find_box() {
+    local caption=$1 deadline=$((SECONDS + ${2:-10})) not=${3:-none} id
+    while [ $SECONDS -lt $deadline ]; do
+        id=$(xwininfo -root -tree 2>/dev/null |
+            awk -v c="\"$caption\":" -v not="$not" 'index($0, c) && $1 != not {print $1; exit}')
+        if [ -n "$id" ] && xwininfo -id "$id" 2>/dev/null | grep -q IsViewable; then
+            echo "$id"
+            return 0
+        fi
+        e2e_demo_running || return 1
+        sleep 0.1
+    done
+    return 1
+}
+
+# Answers the renderer question: yes (the Return default) or no (the Escape default). BOX
+# names the question's window afterwards.
+e2e_answer_renderer() {
+    BOX=$(e2e_find_box "Default Renderer" 10) || e2e_fail "the renderer question did not appear"
+    if [ "$1" = yes ]; then
+        xdotool key --window "$BOX" Return
+    else
+        xdotool key --window "$BOX" Escape
+    fi
+}
+
+# Dismisses a message box titled $1 (other than the window $2, if given) with its default
+# button; fails when none appears within 10 s.
+e2e_dismiss_box() {
+    BOX=$(e2e_find_box "$1" 10 "${2:-none}") || e2e_fail "no message box \"$1\" appeared"
+    xdotool key --window "$BOX" Return
+}
+
+e2e_demo_running() {
+    kill -0 "$E2E_APP_PID" 2>/dev/null
+}
+
+# Finds the demo's main window by its process (its title changes) and gives it the focus.
+e2e_find_window() {
+    local deadline=$((SECONDS + 10))
+    while [ $SECONDS -lt $deadline ]; do
+        E2E_WIN=$(xdotool search --pid "$E2E_APP_PID" 2>/dev/null | head -1)
+        if [ -n "$E2E_WIN" ]; then
+            e2e_focus
+            return 0
+        fi
+        e2e_demo_running || e2e_fail "the demo ended before its window appeared"
+        sleep 0.1
+    done
+    e2e_fail "the demo's window was not found"
+}
+
+e2e_focus() {
+    xdotool windowfocus --sync "$E2E_WIN" 2>/dev/null
+}
+
+e2e_title() {
+    xdotool getwindowname "$E2E_WIN" 2>/dev/null
+}
+
+# Waits until the title matches the extended regular expression $1 (deadline $2 s, default 5).
+e2e_wait_title() {
+    local deadline=$((SECONDS + ${2:-5}))
+    while [ $SECONDS -lt $deadline ]; do
+        if e2e_title | grep -Eq "$1"; then
+            return 0
+        fi
+        sleep 0.1
+    done
+    e2e_fail "the title is \"$(e2e_title)\", expected /$1/"
+}
+
+# Starts Xvfb and the demo, says Yes to OpenGL and waits for the scene: the usual opening.
+e2e_start_opengl() {
+    e2e_start_xvfb
+    e2e_start_demo "$@"
+    e2e_answer_renderer yes
+    e2e_find_window
+    e2e_wait_title '^Tamsk - Brindler: OpenGL$'
+    # The keys with a repeat delay cannot fire during their first 0.5 s.
+    sleep 0.8
+}
+
+# Holds a key (an xdotool key name; "alt+Return" holds both) for $2 seconds (default 0.25): the
+# demo polls key state once per frame and must see it down.
+e2e_hold() {
+    local keys=${1//+/ } seconds=${2:-0.25} k
+    e2e_focus
+    for k in $keys; do
+        xdotool keydown "$k"
+    done
+    sleep "$seconds"
+    for k in $(echo "$keys" | tr ' ' '\n' | tac); do
+        xdotool keyup "$k"
+    done
+}
+
+# Takes a screenshot of the main window into $E2E_WORK/$1.png; SHOT names the file.
+e2e_shot() {
+    SHOT=$E2E_WORK/$1.png
+    timeout 10 import -window "$E2E_WIN" "$SHOT" 2>/dev/null || e2e_fail "no screenshot ($1)"
+}
+
+# Prints "r g b" (0…255) of the pixel at ($2, $3).
+e2e_pixel() {
+    convert "$1" -format "%[fx:int(255*p{$2,$3}.r+0.5)] %[fx:int(255*p{$2,$3}.g+0.5)] %[fx:int(255*p{$2,$3}.b+0.5)]" info:
+}
+
+# Prints "r g b", the mean colour of the region WxH+X+Y ($2).
+e2e_mean() {
+    convert "$1" -crop "$2" +repage -scale '1x1!' \
+        -format '%[fx:int(255*r+0.5)] %[fx:int(255*g+0.5)] %[fx:int(255*b+0.5)]' info:
+}
+
+# Prints how many pixels of the region WxH+X+Y ($2) satisfy the fx condition $3, written with
+# r, g, b in 0…1 (for example 'r>0.7&&g<0.3&&b<0.3').
+e2e_count() {
+    convert "$1" -crop "$2" +repage -fx "($3)?1:0" -format '%[fx:int(mean.r*w*h+0.5)]' info:
+}
+
+# Prints "count x y": how many pixels of the whole picture satisfy the fx condition $2, and
+# their centroid, measured on the picture scaled down by 4.
+e2e_blob() {
+    convert "$1" -sample 25% -fx "($2)?1:0" txt:- | awk -F'[,: ]+' '
+        /#FFFFFF/ { n++; sx += $1; sy += $2 }
+        END { if (n) printf "%d %d %d\n", n, 4 * sx / n, 4 * sy / n; else print "0 0 0" }'
+}
+
+# Prints the number of pixels that differ by more than 10% between two pictures (optionally
+# only in the region WxH+X+Y given as $3).
+e2e_diff() {
+    local a=$1 b=$2
+    if [ -n "${3:-}" ]; then
+        convert "$1" -crop "$3" +repage "$E2E_WORK/diff-a.png"
+        convert "$2" -crop "$3" +repage "$E2E_WORK/diff-b.png"
+        a=$E2E_WORK/diff-a.png
+        b=$E2E_WORK/diff-b.png
+    fi
+    compare -metric AE -fuzz 10% "$a" "$b" null: 2>&1 | awk '{print int($1)}'
+}
+
+# Checks an integer comparison and fails with a message naming the value: e2e_expect 5 -gt 3 msg
+e2e_expect() {
+    if ! [ "$1" "$2" "$3" ]; then
+        e2e_fail "$4 (value $1, expected $2 $3)"
+    fi
+}
+
+# Presses Escape in the main window and checks that the demo ends with status 0 in time.
+e2e_quit_with_escape() {
+    e2e_hold Escape 0.1
+    local deadline=$((SECONDS + 10))
+    while e2e_demo_running && [ $SECONDS -lt $deadline ]; do
+        sleep 0.1
+    done
+    e2e_demo_running && e2e_fail "the demo did not end after Escape"
+    wait "$E2E_APP_PID"
+    local status=$?
+    E2E_APP_PID=""
+    e2e_expect "$status" -eq 0 "exit status after Escape"
+}
