@@ -2,6 +2,7 @@
 #include <SDL.h>
 
 #include <cstdio>
+#include <cstring>
 
 #include "rvmessage.h"
 #include "zrplatform.h"
@@ -23,6 +24,15 @@ bool zrPlatformInit() {
     }
     if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
         std::fprintf(stderr, "SDL could not start: %s\n", SDL_GetError());
+        return false;
+    }
+    // Without a reachable display SDL falls back to drivers that open no window at all; the
+    // program would then run unseen and never end.
+    const char* driver = SDL_GetCurrentVideoDriver();
+    if (!driver || std::strcmp(driver, "dummy") == 0 || std::strcmp(driver, "offscreen") == 0) {
+        std::fprintf(stderr, "No display could be opened (video driver: %s).\n",
+                     driver ? driver : "none");
+        SDL_Quit();
         return false;
     }
     gInitialised = true;
