@@ -2,8 +2,7 @@
 
 #include <cmath>
 #include <map>
-#include <tuple>
-#include <utility>
+#include <array>
 
 #include <gtest/gtest.h>
 
@@ -11,226 +10,94 @@ using namespace chargen;
 
 namespace {
 
-TubeDesc limb() {
-    TubeDesc d;
-    d.start = V3(1, 10, 0);
-    d.end = V3(1, 0, 0);
-    d.front = V3(0, 0, 1);
-    d.profile = {{0, 1.5, 1.2}, {0.5, 1.0, 1.0}, {1, 0.8, 0.7}};
-    d.segments = 12;
-    d.bodyRings = 10;
-    d.capRings = 3;
-    d.bones = {2, 3};
-    d.joints = {0.5};
-    d.blend = {0.1};
-    d.uv = {0.5, 0.25, 0.75, 0.5};
-    return d;
-}
-
-int sum(const std::array<std::uint8_t, 4>& w) {
-    return w[0] + w[1] + w[2] + w[3];
-}
+// A limb from y = 10 down to y = 0 at x = 1, thinning downwards: bone 2 above its middle, bone
+// 3 below; 12 segments around, 10 body rings and 3 cap rings at each end.
+// clang-format off
+const TubeDesc kLimb{"limb", PartKind::Arm, 0, V3(1, 10, 0), V3(1, 0, 0), V3(0, 0, 1),
+                     {{0, 1.5, 1.2}, {0.5, 1.0, 1.0}, {1, 0.8, 0.7}}, 2.0, 1.0, 1.0, 12, 10, 3,
+                     {2, 3}, {0.5}, {0.1}, {}, {0.5, 0.25, 0.75, 0.5}};
+// clang-format on
 
 } // namespace
 
-TEST(SkinQuantisation, OneInfluenceTakesAllTheWeight) {
-    std::array<std::uint8_t, 4> bones, weights;
-    quantiseWeights({{7, 1.0}}, 3, bones, weights);
-    EXPECT_EQ(bones[0], 7);
-    EXPECT_EQ(weights[0], 255);
-    EXPECT_EQ(bones[1], 3);
-    EXPECT_EQ(weights[1] + weights[2] + weights[3], 0);
-}
-
-TEST(SkinQuantisation, RoundingRemainderGoesToTheLargest) {
-    std::array<std::uint8_t, 4> bones, weights;
-    // Halves round up to 128 + 128: one count too many.
-    quantiseWeights({{1, 0.5}, {2, 0.5}}, 0, bones, weights);
-    EXPECT_EQ(sum(weights), 255);
-    // Thirds round down to 85 each: exact.
-    quantiseWeights({{1, 1.0}, {2, 1.0}, {3, 1.0}}, 0, bones, weights);
-    EXPECT_EQ(sum(weights), 255);
-    // Many small weights.
-    quantiseWeights({{1, 0.2515}, {2, 0.2515}, {3, 0.2515}, {4, 0.2455}}, 0, bones, weights);
-    EXPECT_EQ(sum(weights), 255);
-}
-
-TEST(SkinQuantisation, KeepsTheFourLargestAndRenormalises) {
-    std::array<std::uint8_t, 4> bones, weights;
-    quantiseWeights({{1, 0.05}, {2, 0.3}, {3, 0.25}, {4, 0.2}, {5, 0.2}}, 0, bones, weights);
-    EXPECT_EQ(sum(weights), 255);
-    EXPECT_EQ(bones[0], 2);
-    for (std::uint8_t b : bones)
-        EXPECT_NE(b, 1);
-    EXPECT_NEAR(weights[0], 0.3 / 0.95 * 255, 1.5);
-}
-
-TEST(SkinQuantisation, NoInfluenceFallsBackToTheGivenBone) {
-    std::array<std::uint8_t, 4> bones, weights;
-    quantiseWeights({}, 9, bones, weights);
-    EXPECT_EQ(bones[0], 9);
-    EXPECT_EQ(weights[0], 255);
+TEST(SkinQuantisation, KeepsTheFourLargestAsBytesSummingTo255) {
+    // Influences and the first slot's byte (within one): halves round up (one count too many),
+    // thirds down; of five the smallest (bone 1) goes and the largest is renormalised over the
+    // rest; with none all goes to the fallback bone 9.
+    // clang-format off
+    const std::pair<std::vector<Influence>, double> cases[] = {
+        {{{1, 0.5}, {2, 0.5}}, 127.5}, {{{1, 1.0}, {2, 1.0}, {3, 1.0}}, 85},
+        {{{1, 0.05}, {2, 0.3}, {3, 0.25}, {4, 0.2}, {5, 0.2}}, 0.3 / 0.95 * 255}, {{}, 255}};
+    // clang-format on
+    for (const auto& [in, first] : cases) {
+        std::array<std::uint8_t, 4> bones, weights;
+        quantiseWeights(in, 9, bones, weights);
+        EXPECT_TRUE(weights[0] + weights[1] + weights[2] + weights[3] == 255 &&
+                    std::fabs(weights[0] - first) <= 1.0)
+            << in.size() << " influences: " << int(weights[0]);
+        for (int j = 0; j < 4; ++j) // unused slots: the fallback bone, weight 0
+            EXPECT_TRUE((bones[j] != 1 || in.size() < 5) && (weights[j] > 0 || bones[j] == 9))
+                << in.size() << " influences, slot " << j;
+    }
 }
 
 TEST(SkinWeights, BlendSmoothlyAcrossJoints) {
-    TubeDesc d;
-    d.bones = {10, 11, 12};
-    d.joints = {0.3, 0.7};
-    d.blend = {0.1, 0.1};
-    auto weightOf = [&](double f, int bone) {
-        for (const Influence& i : skinWeights(d, f, V3()))
-            if (i.bone == bone)
-                return i.weight;
-        return 0.0;
-    };
-    EXPECT_DOUBLE_EQ(weightOf(0.0, 10), 1.0);
-    EXPECT_DOUBLE_EQ(weightOf(0.5, 11), 1.0);
-    EXPECT_DOUBLE_EQ(weightOf(1.0, 12), 1.0);
-    EXPECT_NEAR(weightOf(0.3, 10), 0.5, 1e-12);
-    EXPECT_NEAR(weightOf(0.3, 11), 0.5, 1e-12);
+    // Bones 2 and 3 of the limb, the joint at f = 0.5 blended over ±0.1: bone 2's share is whole
+    // above the blend (and beyond the start, where f is clamped to the body), none below, a half
+    // at the joint, and it only falls, never jumping.
     double previous = 1.0;
-    for (double f = 0.0; f <= 1.0; f += 0.01) {
-        double total = 0.0;
-        for (const Influence& i : skinWeights(d, f, V3())) {
-            EXPECT_GT(i.weight, 0.0);
-            total += i.weight;
-        }
-        EXPECT_NEAR(total, 1.0, 1e-12);
-        // The parent's share only falls along the axis, and never jumps.
-        double w = weightOf(f, 10);
-        EXPECT_LE(w, previous + 1e-12);
-        EXPECT_LT(previous - w, 0.2);
+    for (int k = -20; k <= 120; ++k) { // f = k / 100
+        double w = 0.0;
+        for (const Influence& i : skinWeights(kLimb, k / 100.0, V3()))
+            w += i.bone == 2 ? i.weight : 0.0;
+        EXPECT_TRUE((k > 39 || w == 1.0) && (k < 61 || w == 0.0) &&
+                    (k != 50 || std::fabs(w - 0.5) < 1e-12) && w <= previous + 1e-12 &&
+                    previous - w < 0.2)
+            << k << ": " << w;
         previous = w;
     }
 }
 
-TEST(SkinWeights, SoftRegionsTakeOverInsideTheirRadius) {
-    TubeDesc d;
-    d.bones = {0};
-    d.extra = {{5, V3(0, 0, 0), V3(2, 2, 2), 0.8}};
-    auto weightOf = [&](const V3& p, int bone) {
-        for (const Influence& i : skinWeights(d, 0.5, p))
-            if (i.bone == bone)
-                return i.weight;
-        return 0.0;
+TEST(BodyMeshBuild, PartsAreClosedOutwardSurfacesWithUnitFramesInTheirCellOnTheAxisSkin) {
+    const BodyMesh m = buildBodyMesh({Tube(kLimb), Tube(kLimb)});
+    const UVRect in = uvInside(kLimb.uv);
+    for (int v = 0; v < m.vertexCount(); ++v) {
+        const V3 &p = m.positions[v], &n = m.normals[v];
+        const V3 t(m.tangents[4 * v], m.tangents[4 * v + 1], m.tangents[4 * v + 2]);
+        const double u = m.texCoords[2 * v], w = m.texCoords[2 * v + 1], e = 1e-12;
+        EXPECT_TRUE(std::fabs(length(n) - 1.0) < 1e-9 && std::fabs(length(t) - 1.0) < 1e-9 &&
+                    std::fabs(dot(t, n)) < 1e-9 && std::fabs(m.tangents[4 * v + 3]) == 1.0 &&
+                    u > in.u0 - e && u < in.u1 + e && w > in.v0 - e && w < in.v1 + e)
+            << v;
+        EXPECT_TRUE(p.y < 0.5 || p.y > 9.5 || dot(n, p - V3(1, p.y, 0)) > 0.0) << v; // outward
+        int bone3 = 0; // bone 3 alone below the blend around y = 5, absent above it
+        for (int j = 4 * v; j < 4 * v + 4; ++j)
+            bone3 += m.boneIndices[j] == 3 ? m.boneWeights[j] : 0;
+        EXPECT_TRUE((p.y > 3.5 || bone3 == 255) && (p.y < 6.5 || bone3 == 0)) << v;
+    }
+    // Per part: the start pole at the top of the cell (its normal outwards, up the axis), the
+    // rings with a seam copy each, the end pole at the bottom.
+    const int perPart = 2 + (10 + 2 * 3 - 1) * (12 + 1);
+    ASSERT_TRUE(m.vertexCount() == 2 * perPart && m.part[perPart - 1] == 0 && m.part[perPart] == 1);
+    EXPECT_TRUE(std::fabs(m.texCoords[1] - in.v0) < 1e-12 && m.normals[0].y > 0.99 &&
+                std::fabs(m.texCoords[2 * perPart - 1] - in.v1) < 1e-12 &&
+                m.normals[perPart - 1].y < -0.99);
+    // Welded by position (seam copies), every directed edge has exactly one partner running the
+    // other way, and each face agrees with the normals of its corners.
+    const auto id = [&](uint32_t k) {
+        const V3& q = m.positions[k];
+        return std::array<long, 4>{std::lround(q.x * 1e6), std::lround(q.y * 1e6),
+                                   std::lround(q.z * 1e6), m.part[k]};
     };
-    EXPECT_NEAR(weightOf(V3(0.5, 0, 0), 5), 0.8, 1e-12);
-    EXPECT_NEAR(weightOf(V3(0.5, 0, 0), 0), 0.2, 1e-12);
-    EXPECT_DOUBLE_EQ(weightOf(V3(0, 3, 0), 5), 0.0);
-    double between = weightOf(V3(0, 1.5, 0), 5);
-    EXPECT_GT(between, 0.0);
-    EXPECT_LT(between, 0.8);
-}
-
-TEST(BodyMeshBuild, CountsFollowTheRingLayout) {
-    std::vector<Tube> parts{Tube(limb()), Tube(limb())};
-    BodyMesh mesh = buildBodyMesh(parts);
-    const int rings = 10 + 1 + 2 * 3; // poles included
-    const int perPart = 2 + (rings - 2) * (12 + 1);
-    EXPECT_EQ(mesh.vertexCount(), 2 * perPart);
-    EXPECT_EQ(mesh.triangleCount(), 2 * (2 * 12 * (rings - 3) + 2 * 12));
-    EXPECT_EQ(mesh.part[0], 0);
-    EXPECT_EQ(mesh.part[perPart], 1);
-    EXPECT_EQ(mesh.normals.size(), mesh.positions.size());
-    EXPECT_EQ(mesh.texCoords.size(), 2 * mesh.positions.size());
-    EXPECT_EQ(mesh.tangents.size(), 4 * mesh.positions.size());
-    EXPECT_EQ(mesh.boneWeights.size(), 4 * mesh.positions.size());
-}
-
-TEST(BodyMeshBuild, EachPartIsAClosedConsistentlyWoundSurface) {
-    std::vector<Tube> parts{Tube(limb())};
-    BodyMesh mesh = buildBodyMesh(parts);
-    // Seam copies share a position: weld by position, then every directed edge must have
-    // exactly one partner running the other way.
-    std::map<std::tuple<double, double, double>, int> ids;
-    std::vector<int> id(mesh.vertexCount());
-    for (int v = 0; v < mesh.vertexCount(); ++v) {
-        const V3& p = mesh.positions[v];
-        auto key =
-            std::make_tuple(std::round(p.x * 1e6), std::round(p.y * 1e6), std::round(p.z * 1e6));
-        id[v] = ids.emplace(key, int(ids.size())).first->second;
+    std::map<std::pair<std::array<long, 4>, std::array<long, 4>>, int> directed;
+    for (size_t i = 0; i < m.indices.size(); ++i) {
+        const uint32_t a = m.indices[i], b = m.indices[i - i % 3 + (i + 1) % 3],
+                       c = m.indices[i - i % 3 + (i + 2) % 3];
+        ASSERT_NE(id(a), id(b)) << "a degenerate triangle: " << i / 3;
+        ++directed[{id(a), id(b)}];
+        const V3 face = cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]);
+        EXPECT_GT(dot(face, m.normals[a] + m.normals[b] + m.normals[c]), 0.0) << i / 3;
     }
-    std::map<std::pair<int, int>, int> directed;
-    for (size_t i = 0; i < mesh.indices.size(); i += 3) {
-        for (int e = 0; e < 3; ++e) {
-            int a = id[mesh.indices[i + e]], b = id[mesh.indices[i + (e + 1) % 3]];
-            ASSERT_NE(a, b) << "degenerate triangle " << i / 3;
-            ++directed[{a, b}];
-        }
-    }
-    for (const auto& [edge, count] : directed) {
-        EXPECT_EQ(count, 1);
-        EXPECT_EQ(directed.count({edge.second, edge.first}), 1u);
-    }
-}
-
-TEST(BodyMeshBuild, NormalsPointOutwardAndAgreeWithTheWinding) {
-    std::vector<Tube> parts{Tube(limb())};
-    BodyMesh mesh = buildBodyMesh(parts);
-    for (int v = 0; v < mesh.vertexCount(); ++v) {
-        const V3& n = mesh.normals[v];
-        EXPECT_NEAR(length(n), 1.0, 1e-9);
-        V3 radial = mesh.positions[v] - V3(1, mesh.positions[v].y, 0);
-        if (mesh.positions[v].y > 0.5 && mesh.positions[v].y < 9.5) {
-            EXPECT_GT(dot(n, radial), 0.0) << "vertex " << v;
-        }
-    }
-    for (size_t i = 0; i < mesh.indices.size(); i += 3) {
-        uint32_t a = mesh.indices[i], b = mesh.indices[i + 1], c = mesh.indices[i + 2];
-        V3 face =
-            cross(mesh.positions[b] - mesh.positions[a], mesh.positions[c] - mesh.positions[a]);
-        EXPECT_GT(dot(face, mesh.normals[a] + mesh.normals[b] + mesh.normals[c]), 0.0);
-    }
-    // The poles close the ends: outward along the axis (the axis runs downwards).
-    EXPECT_GT(mesh.normals[0].y, 0.99);
-    EXPECT_LT(mesh.normals[mesh.vertexCount() - 1].y, -0.99);
-}
-
-TEST(BodyMeshBuild, TangentsAreUnitAndAcrossTheNormal) {
-    std::vector<Tube> parts{Tube(limb())};
-    BodyMesh mesh = buildBodyMesh(parts);
-    for (int v = 0; v < mesh.vertexCount(); ++v) {
-        V3 t(mesh.tangents[4 * v], mesh.tangents[4 * v + 1], mesh.tangents[4 * v + 2]);
-        EXPECT_NEAR(length(t), 1.0, 1e-9);
-        EXPECT_NEAR(dot(t, mesh.normals[v]), 0.0, 1e-9);
-        EXPECT_EQ(std::fabs(mesh.tangents[4 * v + 3]), 1.0);
-    }
-}
-
-TEST(BodyMeshBuild, TextureCoordinatesStayInThePartsCell) {
-    std::vector<Tube> parts{Tube(limb())};
-    BodyMesh mesh = buildBodyMesh(parts);
-    UVRect in = uvInside(limb().uv);
-    for (int v = 0; v < mesh.vertexCount(); ++v) {
-        EXPECT_GE(mesh.texCoords[2 * v], in.u0 - 1e-12);
-        EXPECT_LE(mesh.texCoords[2 * v], in.u1 + 1e-12);
-        EXPECT_GE(mesh.texCoords[2 * v + 1], in.v0 - 1e-12);
-        EXPECT_LE(mesh.texCoords[2 * v + 1], in.v1 + 1e-12);
-    }
-    // Rings run down the cell from the start pole at the top to the end pole at the bottom.
-    EXPECT_NEAR(mesh.texCoords[1], in.v0, 1e-12);
-    EXPECT_NEAR(mesh.texCoords[2 * mesh.vertexCount() - 1], in.v1, 1e-12);
-}
-
-TEST(BodyMeshBuild, SkinFollowsTheAxisAndSumsTo255) {
-    std::vector<Tube> parts{Tube(limb())};
-    BodyMesh mesh = buildBodyMesh(parts);
-    for (int v = 0; v < mesh.vertexCount(); ++v) {
-        int total = 0;
-        double bone3 = 0.0;
-        for (int j = 0; j < 4; ++j) {
-            total += mesh.boneWeights[4 * v + j];
-            if (mesh.boneIndices[4 * v + j] == 3)
-                bone3 += mesh.boneWeights[4 * v + j];
-        }
-        EXPECT_EQ(total, 255);
-        // The axis runs from y = 10 (bone 2) down to y = 0 (bone 3), joint at y = 5.
-        double y = mesh.positions[v].y;
-        if (y > 6.5) {
-            EXPECT_EQ(bone3, 0.0);
-        }
-        if (y < 3.5) {
-            EXPECT_EQ(bone3, 255.0);
-        }
-    }
+    for (const auto& [edge, count] : directed)
+        EXPECT_TRUE(count == 1 && directed.count({edge.second, edge.first}) == 1);
 }
