@@ -3,6 +3,7 @@
 // and round trips through the writers.
 #include "cimage.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -285,8 +286,10 @@ TEST(CImageLoad, MalformedFilesFailWithAReasonAndLeaveTheImageEmpty) {
 }
 
 TEST(CImageFiles, WritersUseTheStandardHeadersAndRoundTripThroughTheLoaders) {
-    const std::string bmp = ::testing::TempDir() + "cimage_roundtrip.bmp";
-    const std::string tga = ::testing::TempDir() + "cimage_roundtrip.tga";
+    const std::string bmp =
+        ::testing::TempDir() + std::to_string(getpid()) + "_" + "cimage_roundtrip.bmp";
+    const std::string tga =
+        ::testing::TempDir() + std::to_string(getpid()) + "_" + "cimage_roundtrip.tga";
     for (int channels : {3, 4}) {
         SCOPED_TRACE(channels);
         CImage img, fromBmp, fromTga;

@@ -1,5 +1,6 @@
 #include "rvhudtextmanager.h"
 
+#include <unistd.h>
 #include <climits>
 #include <cstdio>
 #include <cstring>
@@ -97,7 +98,7 @@ protected:
             std::remove(f.c_str());
     }
     std::string write(const std::string& name, const std::string& text) {
-        mFiles.push_back(::testing::TempDir() + "rvhud_" + name);
+        mFiles.push_back(::testing::TempDir() + std::to_string(getpid()) + "_" + "rvhud_" + name);
         std::ofstream(mFiles.back(), std::ios::binary) << text;
         return mFiles.back();
     }
@@ -156,7 +157,8 @@ TEST_F(HUDText, FontSetsGetHandlesInLoadOrderAndBadGlyphFilesAreReportedOnce) {
     EXPECT_TRUE(gMessages.empty());
     // A glyph file ending early (in the header, or after 10 glyph lines) or missing: one
     // message, the font set is still added, and the glyphs read so far are kept.
-    const std::string missing = ::testing::TempDir() + "rvhud_missing.gtft";
+    const std::string missing =
+        ::testing::TempDir() + std::to_string(getpid()) + "_" + "rvhud_missing.gtft";
     const std::pair<std::string, std::string> cases[] = {
         {write("header.gtft", "one\ntwo\n"), "Abnormal end of UV file"},
         {write("short.gtft", glyphText(10)), "Abnormal end of UV file"},

@@ -1,5 +1,6 @@
 #include "rvmeshfile.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -190,7 +191,8 @@ TEST(MeshFileWrite, RoundTripThroughDiskKeepsEveryByte) {
     rvMeshFile a, b;
     ASSERT_TRUE(a.loadFromMemory(image.data(), image.size())) << a.error();
     a.boneWeights[4] = 0.25f; // 63.75 must round to the stored 64
-    const std::string path = testing::TempDir() + "rvmeshfile_test_roundtrip.MSH";
+    const std::string path =
+        testing::TempDir() + std::to_string(getpid()) + "_" + "rvmeshfile_test_roundtrip.MSH";
     std::string error;
     ASSERT_TRUE(rvWriteMeshFile(path.c_str(), a, &error)) << error;
     EXPECT_TRUE(b.load(path.c_str())) << b.error();

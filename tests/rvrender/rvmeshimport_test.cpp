@@ -1,5 +1,6 @@
 #include "rvmeshimport.h"
 
+#include <unistd.h>
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -51,7 +52,8 @@ rvMeshFile fullRecord() {
 // A mesh file in the test's temporary directory, removed at the end of the test.
 struct TempMeshFile {
     std::string path;
-    TempMeshFile(const rvMeshFile& r, const char* name) : path(testing::TempDir() + name) {
+    TempMeshFile(const rvMeshFile& r, const char* name)
+        : path(testing::TempDir() + std::to_string(getpid()) + "_" + name) {
         EXPECT_TRUE(rvWriteMeshFile(path.c_str(), r, nullptr));
     }
     ~TempMeshFile() { std::remove(path.c_str()); }
@@ -101,7 +103,8 @@ TEST(MeshImport, WithoutColoursOrBoneAnAnimatedImportIsOpaqueWhiteWithoutSkeleto
 }
 
 TEST(MeshImport, FailedLoadLeavesTheMeshEmptyAndNamesTheFile) {
-    const std::string path = testing::TempDir() + "rvmeshimport_test_missing.MSH";
+    const std::string path =
+        testing::TempDir() + std::to_string(getpid()) + "_" + "rvmeshimport_test_missing.MSH";
     OrderMesh mesh;
     std::string error, animError;
     EXPECT_FALSE(rvImportMeshFile(path.c_str(), &mesh, &error));

@@ -94,7 +94,8 @@ private:
         close(fds[1]);
         char number[16] = {}; // written in one piece, "N\n"
         const bool started = read(fds[0], number, sizeof(number) - 1) > 0;
-        close(fds[0]);
+        // The read end stays open for the life of the program: the server writes to its
+        // standard output again later and would end on a broken pipe.
         const std::string display = ":" + std::to_string(std::atoi(number));
         return started && setenv("DISPLAY", display.c_str(), 1) == 0;
     }

@@ -2,6 +2,8 @@
 // with the engine's writer and checks its output and exit status.
 #include "rvmeshfile.h"
 
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -32,7 +34,9 @@ std::string writeSample(int boneNumberOfVertex1) {
     r.boneKeys.resize(6);
     r.boneWeights = {1, 0, 0, 0, 1, 0, 0, 0, 0.5f, 0.5f, 0, 0};
     r.boneIndices = {0, 0, 0, 0, std::uint8_t(boneNumberOfVertex1), 0, 0, 0, 0, 1, 0, 0};
-    const std::string path = testing::TempDir() + "mshinfo_test.MSH";
+    // CTest runs the cases of this file as parallel processes: each needs its own file.
+    const std::string path =
+        testing::TempDir() + "mshinfo_test_" + std::to_string(getpid()) + ".MSH";
     std::string error;
     EXPECT_TRUE(rvWriteMeshFile(path.c_str(), r, &error)) << error;
     return path;
