@@ -7,7 +7,7 @@ PARAM ambient = program.local[2];
 PARAM shininess = program.local[5];
 PARAM specularStrength = { 0.6, 0.6, 0.6, 0.0 };
 
-TEMP base, n, l, v, r, lit, len, ndotl, spec;
+TEMP base, n, l, v, r, lit, len, ndotl, specular;
 
 TEX base, fragment.texcoord[0], texture[0], 2D;
 
@@ -28,15 +28,15 @@ DP3_SAT ndotl.x, n, l;
 DP3 r.w, n, l;
 MUL r.xyz, n, r.w;
 MAD r.xyz, r, 2.0, -l;
-DP3_SAT spec.x, r, v;
-POW spec.x, spec.x, shininess.x;
+DP3_SAT specular.x, r, v;
+POW specular.x, specular.x, shininess.x;
 # No highlight on faces turned away from the light.
-SGE spec.y, ndotl.x, 0.0001;
-MUL spec.x, spec.x, spec.y;
+SGE specular.y, ndotl.x, 0.0001;
+MUL specular.x, specular.x, specular.y;
 
 MAD lit.rgb, lightColour, ndotl.x, ambient;
 MUL lit.rgb, lit, base;
-MUL spec.rgb, lightColour, spec.x;
-MAD result.color.rgb, spec, specularStrength, lit;
+MUL specular.rgb, lightColour, specular.x;
+MAD result.color.rgb, specular, specularStrength, lit;
 MOV result.color.a, base.a;
 END

@@ -561,7 +561,7 @@ std::vector<std::uint8_t> CImage::encodeTGA() const {
     out.push_back(0); // no image ID
     out.push_back(0); // no colour map
     out.push_back(kTgaTrueColour);
-    out.insert(out.end(), 9, 0); // colour-map specification, x and y origin
+    out.insert(out.end(), 9, 0); // colour-map fields, x and y origin
     putU16(out, std::uint32_t(mWidth));
     putU16(out, std::uint32_t(mHeight));
     out.push_back(std::uint8_t(mChannels * 8));
