@@ -1,260 +1,106 @@
 #include "frame.h"
 
 #include <cmath>
-#include <set>
+#include <sstream>
 
 #include <gtest/gtest.h>
 
-#include "rvanimmesh.h"
 #include "scenefixture.h"
 
 namespace {
-
-constexpr float kEps = 1e-4f;
 
 std::string pressed(int key) {
     return "keyPressed " + std::to_string(key);
 }
 
-// --- Light orbit ----------------------------------------------------------------------------
-
-class LightOrbit : public ::testing::Test {
-protected:
-    void SetUp() override {
-        gLightAngle = 0.0f;
-        gLightTimer = 0.0f;
+// Rounded to three decimals, as "x y z".
+std::string str(const rvVector3& v) {
+    std::ostringstream out;
+    for (float c : {v.x, v.y, v.z}) {
+        out << (out.tellp() ? " " : "") << std::round(c * 1e3f) / 1e3f + 0.0f;
     }
-    void TearDown() override { SetUp(); }
-};
-
-TEST_F(LightOrbit, RunsThrough361AnglesAndStartsAgain) {
-    std::vector<float> seen = {gLightAngle};
-    for (int i = 0; i < 361; ++i) {
-        stepLightOrbit(0.05f); // more than one step per frame: one degree each time
-        seen.push_back(gLightAngle);
-    }
-    EXPECT_EQ(seen[1], 1.0f);
-    EXPECT_EQ(seen[360], 360.0f);
-    EXPECT_EQ(seen[361], 0.0f);
-    EXPECT_EQ(std::set<float>(seen.begin(), seen.end()).size(), 361u);
+    return out.str();
 }
 
-TEST_F(LightOrbit, AtSixtyFramesPerSecondStepsEveryThirdFrame) {
-    const float frame = 1.0f / 60.0f;
-    std::vector<int> stepFrames;
-    for (int f = 1; f <= 12; ++f) {
-        const float before = gLightAngle;
-        stepLightOrbit(frame);
-        if (gLightAngle != before) {
-            stepFrames.push_back(f);
-        }
-    }
-    // Two frames gather exactly one step time, which does not yet release a step.
-    EXPECT_EQ(stepFrames, (std::vector<int>{3, 6, 9, 12}));
-    EXPECT_EQ(gLightTimer, 0.0f);
-}
+// The fixture's clean-up returns the orbit angle, its timer and the toggles to their start.
+using Frame = SceneTest;
 
-TEST_F(LightOrbit, DropsTheTimeBeyondTheStep) {
-    stepLightOrbit(0.5f); // fifteen steps' worth of time
-    EXPECT_EQ(gLightAngle, 1.0f);
-    EXPECT_EQ(gLightTimer, 0.0f);
+TEST_F(Frame, LightOrbitRunsThrough361AnglesOneDegreeAtMostPerStepDroppingTheRest) {
+    for (int step = 1; step <= 361; ++step) {
+        stepLightOrbit(0.5f); // fifteen steps' worth of time
+        ASSERT_EQ(gLightAngle, float(step % 361)) << "step " << step;
+    }
     stepLightOrbit(0.01f);
-    EXPECT_EQ(gLightAngle, 1.0f);
+    EXPECT_EQ(gLightAngle, 0.0f);
     EXPECT_NEAR(gLightTimer, 0.01f, 1e-7f);
 }
 
-// --- Input handling -------------------------------------------------------------------------
-
-using HandleInput = SceneTest;
-
-TEST_F(HandleInput, AsksForTheKeysInTheBoundOrderAndPinsTheCursor) {
-    initAndForget();
-    handleInput();
-    const std::vector<std::string> expected = {
-        pressed(kKeyAlt),     "pollInput",  pressed('C'),        pressed('F'),
-        pressed('M'),         pressed('Q'), pressed('W'),        pressed('S'),
-        pressed('A'),         pressed('D'), pressed(kKeyPageUp), pressed(kKeyPageDown),
-        "setMousePos 400,300"};
-    EXPECT_EQ(platform.log, expected);
-    EXPECT_TRUE(render.callsOf("setViewMatrix").empty()); // nothing moved
-}
-
-TEST_F(HandleInput, AltEnterTogglesFullScreenAndRecentresBeforeTheSecondPoll) {
-    initAndForget();
-    platform.hold(kKeyAlt);
-    platform.hold(kKeyEnter);
-    platform.width = 1025;
-    platform.height = 769;
-    platform.mouse = zrPoint{512, 384};
-    handleInput();
-    EXPECT_EQ(render.ops(), (std::vector<std::string>{"toggleFullScreen", "setViewMatrix"}));
-    EXPECT_EQ(gMouseCentre.x, 512);
-    EXPECT_EQ(gMouseCentre.y, 384);
-    const std::vector<std::string> head(platform.log.begin(), platform.log.begin() + 5);
-    EXPECT_EQ(head, (std::vector<std::string>{pressed(kKeyAlt), pressed(kKeyEnter),
-                                              "setMousePos 512,384", "hideCursor", "pollInput"}));
-    EXPECT_EQ(platform.log.back(), "setMousePos 512,384");
-}
-
-TEST_F(HandleInput, EnterWithoutAltIsNotEvenAsked) {
-    initAndForget();
-    platform.hold(kKeyEnter);
-    handleInput();
-    EXPECT_TRUE(render.callsOf("toggleFullScreen").empty());
-    for (const std::string& entry : platform.log) {
-        EXPECT_NE(entry, pressed(kKeyEnter));
+TEST_F(Frame, LightOrbitStepsEveryThirdFrameAtSixtyFramesPerSecond) {
+    std::string angles;
+    for (int frame = 1; frame <= 6; ++frame) {
+        stepLightOrbit(1.0f / 60.0f);
+        angles += std::to_string(int(gLightAngle));
     }
+    EXPECT_EQ(angles, "001112"); // two frames gather exactly one step time: not yet above it
 }
 
-TEST_F(HandleInput, TogglesFollowTheirKeys) {
+TEST_F(Frame, InputAsksAltBeforeEnterPollsAgainThenActsOnCFMQAndPinsTheCursor) {
     initAndForget();
-    platform.hold('c');
-    platform.hold('q');
-    handleInput();
-    EXPECT_FALSE(gLightOnCamera);
-    EXPECT_TRUE(gWireframe);
-    EXPECT_TRUE(gShowFirstModel);
-    handleInput();
-    EXPECT_TRUE(gLightOnCamera);
-    EXPECT_FALSE(gWireframe);
-}
-
-TEST_F(HandleInput, MSwitchesTheModelAndTheFlag) {
-    initAndForget();
-    platform.hold('m');
-    handleInput();
-    EXPECT_EQ(gCurrentModel, gModel2);
-    EXPECT_FALSE(gShowFirstModel);
-    handleInput(); // two switches return to the first model
-    EXPECT_EQ(gCurrentModel, gModel1);
-    EXPECT_TRUE(gShowFirstModel);
-}
-
-TEST_F(HandleInput, FWritesTheCountIntoTheTitleEveryFrameWhileHeld) {
-    initAndForget();
-    platform.hold('f');
+    platform.held = {kKeyEnter, 'C', 'F', 'M', 'Q'}; // Enter alone is not even asked for
     platform.fps = 42;
     handleInput();
+    EXPECT_EQ(platform.log,
+              (std::vector<std::string>{pressed(kKeyAlt), "pollInput", pressed('C'), pressed('F'),
+                                        pressed('M'), pressed('Q'), pressed('W'), pressed('S'),
+                                        pressed('A'), pressed('D'), pressed(kKeyPageUp),
+                                        pressed(kKeyPageDown), "setMousePos 400,300"}));
+    EXPECT_EQ(render.ops(), std::vector<std::string>{"setProgramMatrix"}); // the switch only
+    EXPECT_TRUE(!gLightOnCamera && gWireframe && !gShowFirstModel && gCurrentModel == gModel2);
+    platform.log.clear();
+    platform.held.insert(kKeyAlt);
+    platform.width = 1025; // 800 × 600 before: the height keeps its centre
+    platform.mouse = zrPoint{512, 300};
     platform.fps = 43;
     handleInput();
+    EXPECT_EQ(render.ops(), (std::vector<std::string>{"setProgramMatrix", "toggleFullScreen",
+                                                      "setViewMatrix", "setProgramMatrix"}));
+    EXPECT_EQ(std::vector<std::string>(platform.log.begin(), platform.log.begin() + 5),
+              (std::vector<std::string>{pressed(kKeyAlt), pressed(kKeyEnter), "setMousePos 512,300",
+                                        "hideCursor", "pollInput"}));
+    EXPECT_EQ(platform.log.back(), "setMousePos 512,300");
+    EXPECT_TRUE(gLightOnCamera && !gWireframe && gShowFirstModel && gCurrentModel == gModel1);
     EXPECT_EQ(platform.titles, (std::vector<std::string>{"FPS= 42", "FPS= 43"}));
 }
 
-TEST_F(HandleInput, MovementKeysMoveByFrameTimeAndSendEachView) {
+TEST_F(Frame, MovementKeysMoveTwentyUnitsPerSecondAndSendEachView) {
     initAndForget();
-    platform.frameTime = 0.05f; // one world unit at 20 units per second
-    platform.hold('w');
+    platform.frameTime = 0.025f; // half a world unit
+    platform.held = {'W', 'D', kKeyPageUp};
     handleInput();
-    EXPECT_NEAR(camera.mPosition.z, 9.0f, kEps);
-    ASSERT_EQ(render.callsOf("setViewMatrix").size(), 1u);
-    // The view sent is the camera's: the eye maps to the origin.
-    const rvVector3 eye = rvTransformPoint(camera.mPosition, render.lastView);
-    EXPECT_NEAR(eye.x, 0.0f, kEps);
-    EXPECT_NEAR(eye.z, 0.0f, kEps);
-
-    platform.release('w');
-    platform.hold('d');
-    platform.hold(kKeyPageUp);
+    EXPECT_EQ(str(camera.mPosition), "0.5 5.5 9.5");
+    ASSERT_EQ(render.callsOf("setViewMatrix").size(), 3u);
+    EXPECT_EQ(str(rvTransformPoint(camera.mPosition, render.lastView)), "0 0 0"); // the camera's
+    platform.held = {'S', 'A', kKeyPageDown};
     handleInput();
-    EXPECT_NEAR(camera.mPosition.x, 1.0f, kEps);
-    EXPECT_NEAR(camera.mPosition.y, 6.0f, kEps);
-    EXPECT_EQ(render.callsOf("setViewMatrix").size(), 3u);
-
-    platform.held.clear();
-    platform.hold('s');
-    platform.hold('a');
-    platform.hold(kKeyPageDown);
-    handleInput();
-    EXPECT_NEAR(camera.mPosition.x, 0.0f, kEps);
-    EXPECT_NEAR(camera.mPosition.y, 5.0f, kEps);
-    EXPECT_NEAR(camera.mPosition.z, 10.0f, kEps);
+    EXPECT_EQ(str(camera.mPosition), "0 5 10");
 }
 
-TEST_F(HandleInput, HoldingWForOneSecondMovesTwentyUnitsAtAnyFrameRate) {
+TEST_F(Frame, MouseTurnsTheViewTheWayItMovesAFifthOfADegreePerPixel) {
     initAndForget();
-    platform.hold('w');
-    for (int fps : {60, 250}) {
-        camera.mPosition = rvVector3(0.0f, 5.0f, 10.0f);
-        platform.frameTime = 1.0f / fps;
-        for (int f = 0; f < fps; ++f) {
-            handleInput();
-        }
-        EXPECT_NEAR(camera.mPosition.z, -10.0f, 1e-3f) << fps << " frames per second";
+    const float d2 = 2.0f * kRvPi / 180.0f, d1 = kRvPi / 180.0f;
+    // Right and up by 10 pixels, then left and down by 5: yaw, then pitch about the new right.
+    const std::pair<zrPoint, rvVector3> cases[] = {
+        {{410, 290}, {std::sin(d2) * std::cos(d2), std::sin(d2), -std::cos(d2) * std::cos(d2)}},
+        {{395, 305}, {-std::sin(d1) * std::cos(d1), -std::sin(d1), -std::cos(d1) * std::cos(d1)}}};
+    for (const auto& [mouse, view] : cases) {
+        camera.mUp = rvVector3(0, 1, 0);
+        camera.setZAxis(0, 0, 1);
+        platform.mouse = mouse;
+        handleInput();
+        EXPECT_EQ(str(camera.mZAxis * -1.0f), str(view));
+        EXPECT_EQ(platform.log.back(), "setMousePos 400,300"); // warped back
     }
-}
-
-TEST_F(HandleInput, MouseToTheRightTurnsTheViewRight) {
-    initAndForget();
-    platform.mouse = zrPoint{410, 300}; // 10 pixels right of the centre: 2 degrees
-    handleInput();
-    const rvVector3 view = camera.mZAxis * -1.0f;
-    EXPECT_NEAR(view.x, std::sin(2.0f * kRvPi / 180.0f), kEps);
-    EXPECT_NEAR(view.z, -std::cos(2.0f * kRvPi / 180.0f), kEps);
-    EXPECT_NEAR(view.y, 0.0f, kEps);
-    EXPECT_EQ(render.callsOf("setViewMatrix").size(), 1u);
-    EXPECT_EQ(platform.log.back(), "setMousePos 400,300");
-}
-
-TEST_F(HandleInput, MouseToTheLeftTurnsTheViewLeft) {
-    initAndForget();
-    platform.mouse = zrPoint{395, 300};
-    handleInput();
-    EXPECT_NEAR(-camera.mZAxis.x, -std::sin(1.0f * kRvPi / 180.0f), kEps);
-}
-
-TEST_F(HandleInput, MouseUpTiltsTheViewUpAndDownTiltsItDown) {
-    initAndForget();
-    platform.mouse = zrPoint{400, 290};
-    handleInput();
-    EXPECT_NEAR(-camera.mZAxis.y, std::sin(2.0f * kRvPi / 180.0f), kEps);
-    platform.mouse = zrPoint{400, 310};
-    handleInput();
-    EXPECT_NEAR(camera.mZAxis.y, 0.0f, kEps);
-    platform.mouse = zrPoint{400, 305};
-    handleInput();
-    EXPECT_NEAR(-camera.mZAxis.y, -std::sin(1.0f * kRvPi / 180.0f), kEps);
-}
-
-// --- One frame ------------------------------------------------------------------------------
-
-using RunFrame = SceneTest;
-
-TEST_F(RunFrame, AnimatesOnlyTheShownModelWhichResumesWhereItStopped) {
-    initAndForget();
-    platform.frameTime = 0.07f; // more than one key frame (1/15 s) per frame
-    runFrame();
-    runFrame();
-    EXPECT_EQ(gModel1->getCurrentFrame(), 2);
-    EXPECT_EQ(gModel2->getCurrentFrame(), 0);
-
-    platform.hold('m');
-    runFrame(); // switches first, then animates the second model
-    platform.release('m');
-    runFrame();
-    EXPECT_EQ(gModel1->getCurrentFrame(), 2);
-    EXPECT_EQ(gModel2->getCurrentFrame(), 2);
-
-    platform.hold('m');
-    runFrame();
-    EXPECT_EQ(gModel1->getCurrentFrame(), 3);
-    EXPECT_EQ(gModel2->getCurrentFrame(), 2);
-}
-
-TEST_F(RunFrame, AdvancesTheLightAndDrawsThroughTheChosenBackEnd) {
-    initAndForget();
-    platform.frameTime = 0.05f;
-    runFrame();
-    EXPECT_EQ(gLightAngle, 1.0f);
-    EXPECT_FALSE(render.callsOf("toggleVertexPrograms").empty());
-    EXPECT_TRUE(render.callsOf("setCurrentFX").empty());
-    EXPECT_EQ(render.ops().back(), "endScene");
-
-    render.calls.clear();
-    gUseOpenGL = false;
-    runFrame();
-    EXPECT_EQ(gLightAngle, 2.0f);
-    EXPECT_TRUE(render.callsOf("toggleVertexPrograms").empty());
-    EXPECT_FALSE(render.callsOf("setCurrentFX").empty());
+    EXPECT_EQ(render.callsOf("setViewMatrix").size(), 4u); // one per turn
 }
 
 } // namespace

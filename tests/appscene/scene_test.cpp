@@ -1,7 +1,10 @@
 #include "scene.h"
 
+#include <algorithm>
 #include <cmath>
-#include <cstring>
+#include <regex>
+#include <sstream>
+#include <string>
 
 #include <gtest/gtest.h>
 
@@ -10,475 +13,183 @@
 
 namespace {
 
-constexpr float kEps = 1e-5f;
-
-void expectPointNear(const rvVector3& p, float x, float y, float z) {
-    EXPECT_NEAR(p.x, x, kEps);
-    EXPECT_NEAR(p.y, y, kEps);
-    EXPECT_NEAR(p.z, z, kEps);
-}
-
-void expectNumbers(const RecordedCall& call, std::vector<float> expected) {
-    ASSERT_EQ(call.numbers.size(), expected.size()) << call.op;
-    for (size_t i = 0; i < expected.size(); ++i) {
-        EXPECT_NEAR(call.numbers[i], expected[i], kEps) << call.op << " argument " << i;
+// Numbers rounded to four decimals, as "(a,b,…)"; nothing for none.
+std::string fmt(const std::vector<float>& v) {
+    std::ostringstream out;
+    for (size_t i = 0; i < v.size(); ++i) {
+        out << (i ? "," : "(") << std::round(v[i] * 1e4f) / 1e4f + 0.0f;
     }
+    return v.empty() ? "" : out.str() + ")";
+}
+std::string fmt(const rvVector3& p) {
+    return fmt(std::vector<float>{p.x, p.y, p.z});
+}
+std::string fmt(const rvMatrix44& m) {
+    return fmt(std::vector<float>(m.m, m.m + 16));
 }
 
-bool isIdentity(const rvMatrix44& m) {
-    const rvMatrix44 identity;
-    for (int i = 0; i < 16; ++i) {
-        if (std::fabs(m.m[i] - identity.m[i]) > kEps) {
-            return false;
+struct Scene : SceneTest {
+    // The calls as "op[text](numbers)@pointer" joined by blanks, only those in which `pattern`
+    // is found. Textures by file name, scene objects by name, any other pointer as "@?".
+    std::string trace(const std::string& pattern = "") {
+        const void *m1 = gModel1->getMesh(), *m2 = gModel2->getMesh();
+        const void* objects[] = {gLightMarker, gSkyBox, gFloor, &gWorld1, &gWorld2, m1, m2};
+        const char* labels[] = {"marker", "sky", "floor", "world1", "world2", "model1", "model2"};
+        std::string out;
+        for (const RecordedCall& c : render.calls) {
+            const auto* known = std::find(std::begin(objects), std::end(objects), c.pointer);
+            std::string name = known == std::end(objects) ? "?" : labels[known - objects];
+            if (c.pointer && c.op.find("Texture") != std::string::npos) {
+                name = static_cast<const rvTexture*>(c.pointer)->name + 9; // after "textures/"
+            }
+            const std::string entry = c.op + (c.text.empty() ? "" : "[" + c.text + "]") +
+                                      fmt(c.numbers) + (c.pointer ? "@" + name : "");
+            if (std::regex_search(entry, std::regex(pattern))) {
+                out += (out.empty() ? "" : " ") + entry;
+            }
         }
+        return out;
     }
-    return true;
-}
+};
 
-// --- The command-line test ---------------------------------------------------------------
-
-TEST(IsMSHFileName, NamesWhoseFirstDotIsFollowedByMSHInAnyCase) {
-    EXPECT_TRUE(isMSHFileName("meshes/zaphod.MSH"));
-    EXPECT_TRUE(isMSHFileName("model.msh"));
-    EXPECT_TRUE(isMSHFileName("model.mSh"));
-    EXPECT_TRUE(isMSHFileName(".msh"));
-    EXPECT_TRUE(isMSHFileName("model.MSHX")); // what follows the three letters is not examined
-}
-
-TEST(IsMSHFileName, RejectsOtherNames) {
+TEST(IsMSHFileName, OnlyTheFirstDotFollowedByMSHInAnyCaseCounts) {
     EXPECT_FALSE(isMSHFileName(nullptr));
-    EXPECT_FALSE(isMSHFileName(""));
-    EXPECT_FALSE(isMSHFileName("model"));
-    EXPECT_FALSE(isMSHFileName("model."));
-    EXPECT_FALSE(isMSHFileName("model.MS"));
-    EXPECT_FALSE(isMSHFileName("model.obj"));
-    EXPECT_FALSE(isMSHFileName("a.b.MSH"));     // only the first dot counts
-    EXPECT_FALSE(isMSHFileName("./model.MSH")); // its first dot belongs to the directory
+    const std::pair<const char*, bool> cases[] = {
+        {"meshes/zaphod.MSH", true}, {"model.mSh", true},  {".msh", true},
+        {"model.MSHX", true},        {"", false},          {"model", false},
+        {"model.MS", false},         {"model.obj", false}, {"a.b.MSH", false},
+        {"./model.MSH", false}};
+    for (const auto& [name, expected] : cases) {
+        SCOPED_TRACE(name);
+        std::string copy = name; // writable, so that a change in place would show
+        EXPECT_EQ(isMSHFileName(copy.data()), expected);
+        EXPECT_EQ(copy, name);
+    }
 }
 
-TEST(IsMSHFileName, LeavesTheNameAsGiven) {
-    char name[] = "meshes/zaphod.msh";
-    EXPECT_TRUE(isMSHFileName(name));
-    EXPECT_STREQ(name, "meshes/zaphod.msh");
-}
-
-// --- Loading ------------------------------------------------------------------------------
-
-TEST_F(SceneTest, LoadsBothCharactersWithTheirTexturesAndAnimation) {
+TEST_F(Scene, LoadsItsFilesAndPlacesTheCharactersOnTheFloor) {
+    gCommandLine = "./model.MSH"; // its first dot belongs to the directory: not a model
     initScene();
-    const auto imports = render.callsOf("importMSHFile");
-    ASSERT_EQ(imports.size(), 2u);
-    EXPECT_EQ(imports[0].text, "meshes/zax.MSH");
-    EXPECT_EQ(imports[1].text, "meshes/zaphod.MSH");
-    ASSERT_TRUE(gModel1 && gModel2);
-    EXPECT_EQ(gCurrentModel, gModel1);
-
-    EXPECT_EQ(recorded(gModel1)->loadedTextures,
-              std::vector<std::string>{"textures/Diffuse Map - Zax.bmp"});
-    EXPECT_EQ(recorded(gModel2)->loadedTextures,
-              std::vector<std::string>{"textures/zaphod_red.tga"});
-
+    EXPECT_EQ(trace("import"), "importMSHFile[meshes/zax.MSH] importMSHFile[meshes/zaphod.MSH]");
+    ASSERT_TRUE(gModel1 && gModel2 && gFloor && gSkyBox && gLightMarker);
+    std::string loaded;
+    for (rvMesh* mesh : {gModel1->getMesh(), gModel2->getMesh(), gFloor, gSkyBox, gLightMarker}) {
+        EXPECT_EQ(recorded(mesh)->getPrimitiveType(), kTriangleList);
+        loaded += recorded(mesh)->loadedTextures.at(0).substr(9) + ";";
+    }
+    EXPECT_EQ(loaded,
+              "Diffuse Map - Zax.bmp;zaphod_red.tga;grayTexture.bmp;skybox1.bmp;whitegrid.bmp;");
     for (rvAnimMesh* model : {gModel1, gModel2}) {
         EXPECT_NEAR(model->getFrameDuration(), 1.0f / 15.0f, 1e-7f);
-        const int count = model->getMesh()->getVertexCount() * 4;
-        const RecordingMesh* mesh = recorded(model);
-        EXPECT_EQ(mesh->boneWeights,
-                  std::vector<float>(model->getBoneWeights(), model->getBoneWeights() + count));
-        EXPECT_EQ(mesh->boneIndices, std::vector<unsigned char>(model->getBoneIndices(),
-                                                                model->getBoneIndices() + count));
+        const int n = model->getMesh()->getVertexCount() * 4;
+        EXPECT_EQ(recorded(model)->boneWeights,
+                  std::vector<float>(model->getBoneWeights(), model->getBoneWeights() + n));
+        EXPECT_EQ(recorded(model)->boneIndices,
+                  std::vector<unsigned char>(model->getBoneIndices(), model->getBoneIndices() + n));
     }
-}
-
-TEST_F(SceneTest, PlacesTheCharactersOnTheFloor) {
-    initScene();
-    // Scale 0.1 then (−1, 0, 5): the feet (model origin) on the floor, 40 units tall → 4.
-    expectPointNear(rvTransformPoint(rvVector3(0, 0, 0), gWorld1), -1.0f, 0.0f, 5.0f);
-    expectPointNear(rvTransformPoint(rvVector3(10, 40, -10), gWorld1), 0.0f, 4.0f, 4.0f);
-    // Scale 0.15 then (−3, 2.5, 0): the pelvis 16.7 units above the soles puts them at y ≈ 0.
-    expectPointNear(rvTransformPoint(rvVector3(0, 0, 0), gWorld2), -3.0f, 2.5f, 0.0f);
-    expectPointNear(rvTransformPoint(rvVector3(20, -16.7f, 0), gWorld2), 0.0f, -0.005f, 0.0f);
-    EXPECT_FLOAT_EQ(gWorld1(3, 3), 1.0f);
-    EXPECT_FLOAT_EQ(gWorld2(3, 3), 1.0f);
-}
-
-TEST_F(SceneTest, GeneratesFloorSkyBoxAndLightMarker) {
-    initScene();
-    ASSERT_TRUE(gFloor && gSkyBox && gLightMarker);
-    for (rvMesh* mesh : {gFloor, gSkyBox, gLightMarker}) {
-        EXPECT_EQ(recorded(mesh)->getPrimitiveType(), kTriangleList);
-    }
-    // A 100 × 100 floor at y = 0.
-    EXPECT_EQ(gFloor->getVertexCount(), 6);
-    expectPointNear(gFloor->getBoundsMin(), -50.0f, 0.0f, -50.0f);
-    expectPointNear(gFloor->getBoundsMax(), 50.0f, 0.0f, 50.0f);
-    // A 100-unit cube around the origin.
-    EXPECT_EQ(gSkyBox->getVertexCount(), 36);
-    expectPointNear(gSkyBox->getBoundsMax(), 50.0f, 50.0f, 50.0f);
-    // A sphere of radius 0.1 subdivided once: 10 · 4 + 2 vertices.
+    // A 100 × 100 floor at y = 0, a 100-unit sky cube, a once-subdivided sphere of radius 0.1.
+    EXPECT_EQ(fmt(gFloor->getBoundsMin()) + fmt(gFloor->getBoundsMax()) +
+                  fmt(gSkyBox->getBoundsMax()) + fmt(gLightMarker->getBoundsMax()),
+              "(-50,0,-50)(50,0,50)(50,50,50)(0.1,0.1,0.1)");
     EXPECT_EQ(gLightMarker->getVertexCount(), 42);
-    expectPointNear(gLightMarker->getBoundsMax(), 0.1f, 0.1f, 0.1f);
-
-    EXPECT_EQ(recorded(gFloor)->loadedTextures,
-              std::vector<std::string>{"textures/grayTexture.bmp"});
-    EXPECT_EQ(recorded(gSkyBox)->loadedTextures, std::vector<std::string>{"textures/skybox1.bmp"});
-    EXPECT_EQ(recorded(gLightMarker)->loadedTextures,
-              std::vector<std::string>{"textures/whitegrid.bmp"});
+    // Uniform scale, then the translation in row 3; everything else the identity's.
+    EXPECT_EQ(fmt(gWorld1), "(0.1,0,0,0,0,0.1,0,0,0,0,0.1,0,-1,0,5,1)");
+    EXPECT_EQ(fmt(gWorld2), "(0.15,0,0,0,0,0.15,0,0,0,0,0.15,0,-3,2.5,0,1)");
 }
 
-TEST_F(SceneTest, CommandLineModelIsOpenedAsGivenInGreyWithoutItsAnimationSetUp) {
+TEST_F(Scene, CommandLineModelIsOpenedAsGivenInGreyWithoutItsAnimationSetUp) {
     render.addModelFile("models/Custom.msh", tinyCharacter(3));
     gCommandLine = "models/Custom.msh";
     initScene();
-    EXPECT_EQ(render.callsOf("importMSHFile")[0].text, "models/Custom.msh");
-    EXPECT_STREQ(gCommandLine, "models/Custom.msh");
-    EXPECT_EQ(recorded(gModel1)->loadedTextures,
-              std::vector<std::string>{"textures/grayTexture.bmp"});
-    EXPECT_EQ(gModel1->getFrameDuration(), 0.0f); // no frame rate
-    EXPECT_TRUE(recorded(gModel1)->boneWeights.empty());
-    EXPECT_TRUE(recorded(gModel1)->boneIndices.empty());
-    // The second model is unaffected.
-    EXPECT_EQ(render.callsOf("importMSHFile")[1].text, "meshes/zaphod.MSH");
+    EXPECT_EQ(trace("import"), "importMSHFile[models/Custom.msh] importMSHFile[meshes/zaphod.MSH]");
+    EXPECT_EQ(recorded(gModel1)->loadedTextures.at(0), "textures/grayTexture.bmp");
+    EXPECT_EQ(gModel1->getFrameDuration(), 0.0f);
+    EXPECT_TRUE(recorded(gModel1)->boneWeights.empty() && recorded(gModel1)->boneIndices.empty());
 }
 
-TEST_F(SceneTest, CommandLineThatIsNoModelKeepsTheDefaultCharacter) {
-    gCommandLine = "./notes.txt";
-    initScene();
-    EXPECT_EQ(render.callsOf("importMSHFile")[0].text, "meshes/zax.MSH");
-}
-
-TEST_F(SceneTest, UnreadableCommandLineModelIsDrawnAsAnEmptyMesh) {
-    gCommandLine = "missing.MSH"; // not registered: reads like a file that cannot be opened
-    initScene();
+TEST_F(Scene, UnreadableCommandLineModelIsDrawnAsAnEmptyMesh) {
+    gCommandLine = "missing.MSH"; // not registered: a file that cannot be read
+    initAndForget();
     ASSERT_TRUE(gModel1 && gModel1->getMesh());
-    EXPECT_EQ(gModel1->getMesh()->getVertexCount(), 0);
-    render.calls.clear();
-    for (int i = 0; i < 3; ++i) {
-        gModel1->update(0.02f);
-        drawSceneGL();
-    }
-    EXPECT_EQ(render.callsOf("endScene").size(), 3u);
+    gModel1->update(0.02f);
+    drawSceneGL();
+    EXPECT_EQ(trace("Mesh|end"),
+              "drawMesh@marker drawMesh@sky drawMesh@floor drawMesh@model1 endScene");
 }
 
-// --- Shader set-up --------------------------------------------------------------------------
-
-TEST_F(SceneTest, OpenGLProgramsGetTheirConstantsInOrder) {
+TEST_F(Scene, OpenGLProgramsAndHelpTextsAreSetUpInOrder) {
     initScene();
-    std::vector<RecordedCall> programCalls;
-    for (const RecordedCall& c : render.calls) {
-        if (c.op.find("Program") != std::string::npos) {
-            programCalls.push_back(c);
-        }
-    }
-    ASSERT_EQ(programCalls.size(), 10u);
-    EXPECT_EQ(programCalls[0].op, "loadVertexProgram");
-    EXPECT_EQ(programCalls[0].text, "mirethVShader.vp");
-    expectNumbers(programCalls[0], {1});
-    EXPECT_EQ(programCalls[1].op, "bindVertexProgram");
-    expectNumbers(programCalls[1], {1});
-    EXPECT_EQ(programCalls[2].op, "setVertexProgramParameter");
-    expectNumbers(programCalls[2], {1, 1, 1, 1, 1});
-    EXPECT_EQ(programCalls[3].op, "setVertexProgramParameter");
-    expectNumbers(programCalls[3], {0.1f, 0.1f, 0.1f, 1, 2});
-    EXPECT_EQ(programCalls[4].op, "setProgramMatrix");
-    expectNumbers(programCalls[4], {0});
-    EXPECT_TRUE(isIdentity(programCalls[4].matrix * gWorld1));
-    EXPECT_EQ(programCalls[5].op, "loadFragmentProgram");
-    EXPECT_EQ(programCalls[5].text, "mirethPShader.fp");
-    expectNumbers(programCalls[5], {3});
-    EXPECT_EQ(programCalls[6].op, "bindFragmentProgram");
-    expectNumbers(programCalls[6], {3});
-    expectNumbers(programCalls[7], {1, 1, 1, 1, 1});
-    expectNumbers(programCalls[8], {0.1f, 0.1f, 0.1f, 1, 2});
-    expectNumbers(programCalls[9], {128, 0, 0, 0, 5});
-    EXPECT_TRUE(render.callsOf("loadFX").empty());
+    ASSERT_EQ(trace("Program"),
+              "loadVertexProgram[mirethVShader.vp](1) bindVertexProgram(1) "
+              "setVertexProgramParameter(1,1,1,1,1) setVertexProgramParameter(0.1,0.1,0.1,1,2) "
+              "setProgramMatrix(0) loadFragmentProgram[mirethPShader.fp](3) bindFragmentProgram(3) "
+              "setFragmentProgramParameter(1,1,1,1,1) setFragmentProgramParameter(0.1,0.1,0.1,1,2) "
+              "setFragmentProgramParameter(128,0,0,0,5)");
+    EXPECT_EQ(fmt(render.callsOf("setProgramMatrix")[0].matrix * gWorld1), fmt(rvMatrix44()));
+    EXPECT_EQ(trace("FX"), "");
+    // x, y, line spacing, a, r, g, b, scale, font: blue, red, green.
+    EXPECT_EQ(trace("addString"),
+              "addString[Press 'C' to attach the light to the camera.](10,590,2,1,0,0,1,1,0) "
+              "addString[Press 'C' to release the light.](10,590,2,1,1,0,0,1,0) "
+              "addString[Press 'M' to switch models.](10,570,2,1,0,1,0,1,0)");
 }
 
-TEST_F(SceneTest, Direct3DEffectGetsItsConstantsInOrder) {
-    gUseOpenGL = false;
-    initScene();
-    std::vector<RecordedCall> fx;
-    for (const RecordedCall& c : render.calls) {
-        if (c.op.find("FX") != std::string::npos) {
-            fx.push_back(c);
-        }
-    }
-    ASSERT_EQ(fx.size(), 6u);
-    EXPECT_EQ(fx[0].op, "loadFX");
-    EXPECT_EQ(fx[0].text, "mirethShader.fx");
-    EXPECT_EQ(fx[1].op, "setFXMatrix");
-    EXPECT_EQ(fx[1].text, "invworld");
-    EXPECT_TRUE(isIdentity(fx[1].matrix * gWorld1));
-    EXPECT_EQ(fx[2].op, "setFXTexture");
-    EXPECT_EQ(fx[2].text, "diffTex");
-    EXPECT_EQ(fx[2].pointer, textures.find("textures/Diffuse Map - Zax.bmp"));
-    EXPECT_NE(fx[2].pointer, nullptr);
-    EXPECT_EQ(fx[3].text, "pLightColor");
-    expectNumbers(fx[3], {1, 1, 1, 1});
-    EXPECT_EQ(fx[4].text, "ambientColor");
-    expectNumbers(fx[4], {0.1f, 0.1f, 0.1f, 1});
-    EXPECT_EQ(fx[5].op, "setFXFloat");
-    EXPECT_EQ(fx[5].text, "specShiny");
-    expectNumbers(fx[5], {128});
-    EXPECT_TRUE(render.callsOf("loadVertexProgram").empty());
-}
-
-TEST_F(SceneTest, HelpTextsHaveTheirPlacesAndColours) {
-    initScene();
-    const auto strings = render.callsOf("addString");
-    ASSERT_EQ(strings.size(), 3u);
-    // x, y, line spacing, a, r, g, b, scale, font handle.
-    EXPECT_EQ(strings[0].text, "Press 'C' to attach the light to the camera.");
-    expectNumbers(strings[0], {10, 590, 2, 1, 0, 0, 1, 1, 0}); // blue
-    EXPECT_EQ(strings[1].text, "Press 'C' to release the light.");
-    expectNumbers(strings[1], {10, 590, 2, 1, 1, 0, 0, 1, 0}); // red
-    EXPECT_EQ(strings[2].text, "Press 'M' to switch models.");
-    expectNumbers(strings[2], {10, 570, 2, 1, 0, 1, 0, 1, 0}); // green
-    EXPECT_EQ(gTextAttachLight, 0);
-    EXPECT_EQ(gTextReleaseLight, 1);
-    EXPECT_EQ(gTextSwitchModels, 2);
-}
-
-// --- Drawing --------------------------------------------------------------------------------
-
-TEST_F(SceneTest, OpenGLFrameDrawsEnvironmentTextThenCharacter) {
+TEST_F(Scene, OpenGLFrameDrawsEnvironmentWithoutProgramsThenTextThenCharacter) {
     initAndForget();
     drawSceneGL();
-    const std::vector<std::string> expected = {"clear",
-                                               "beginScene",
-                                               "toggleVertexPrograms",
-                                               "toggleFragmentPrograms",
-                                               "setVertexProgramParameter", // camera, local 3
-                                               "setTexture",
-                                               "setTexture2",
-                                               "setWorldMatrix",
-                                               "drawMesh", // light marker
-                                               "setWorldMatrix",
-                                               "setTexture",
-                                               "drawMesh",
-                                               "setTexture",
-                                               "drawMesh", // sky, floor
-                                               "setTexture",
-                                               "setVertexProgramParameter",
-                                               "drawString",
-                                               "drawString",
-                                               "toggleVertexPrograms",
-                                               "toggleFragmentPrograms",
-                                               "setWorldMatrix",
-                                               "setTexture",
-                                               "drawMesh",
-                                               "endScene"};
-    ASSERT_EQ(render.ops(), expected);
-    const auto& c = render.calls;
-    expectNumbers(c[0], {1, 0, 0, 0, 1}); // opaque black, depth 1
-    expectNumbers(c[4], {0, 5, 10, 0, 3});
-    EXPECT_EQ(c[5].pointer, textures.find("textures/whitegrid.bmp"));
-    EXPECT_EQ(c[6].pointer, nullptr);
-    EXPECT_TRUE(isIdentity(c[7].matrix)); // angle 0
-    EXPECT_EQ(c[8].pointer, gLightMarker);
-    EXPECT_TRUE(isIdentity(c[9].matrix));
-    EXPECT_EQ(c[10].pointer, textures.find("textures/skybox1.bmp"));
-    EXPECT_EQ(c[11].pointer, gSkyBox);
-    EXPECT_EQ(c[12].pointer, textures.find("textures/grayTexture.bmp"));
-    EXPECT_EQ(c[13].pointer, gFloor);
-    EXPECT_EQ(c[14].pointer, nullptr);
-    expectNumbers(c[15], {0, 5, 10, 0, 0}); // the light sits on the camera
-    expectNumbers(c[16], {float(gTextReleaseLight)});
-    expectNumbers(c[17], {float(gTextSwitchModels)});
-    EXPECT_EQ(c[20].pointer, &gWorld1);
-    EXPECT_EQ(c[21].pointer, textures.find("textures/Diffuse Map - Zax.bmp"));
-    EXPECT_EQ(c[22].pointer, gModel1->getMesh());
+    // Help line 1 (release the light: it sits on the camera), then line 2 (switch models).
+    ASSERT_EQ(trace(), "clear(1,0,0,0,1) beginScene toggleVertexPrograms toggleFragmentPrograms "
+                       "setVertexProgramParameter(0,5,10,0,3) setTexture@whitegrid.bmp "
+                       "setTexture2 setWorldMatrix@? drawMesh@marker setWorldMatrix@? "
+                       "setTexture@skybox1.bmp drawMesh@sky setTexture@grayTexture.bmp "
+                       "drawMesh@floor setTexture setVertexProgramParameter(0,5,10,0,0) "
+                       "drawString(1) drawString(2) toggleVertexPrograms toggleFragmentPrograms "
+                       "setWorldMatrix@world1 setTexture@Diffuse Map - Zax.bmp drawMesh@model1 "
+                       "endScene");
+    EXPECT_EQ(fmt(render.calls[7].matrix) + fmt(render.calls[9].matrix),
+              fmt(rvMatrix44()) + fmt(rvMatrix44())); // orbit angle 0
 }
 
-TEST_F(SceneTest, ReleasedLightOrbitsAndTheBlueLineIsShown) {
+TEST_F(Scene, ReleasedLightOrbitsAndWireframeCoversTheHelpText) {
     initAndForget();
     gLightOnCamera = false;
     gLightAngle = 90.0f;
-    drawSceneGL();
-    const auto& c = render.calls;
-    // The marker turns in place: rotation about y by 90°, no translation.
-    const rvMatrix44& marker = c[7].matrix;
-    expectPointNear(rvTransformPoint(rvVector3(0, 0, 0), marker), 0, 0, 0);
-    expectPointNear(rvTransformPoint(rvVector3(1, 0, 0), marker), 0, 0, -1);
-    // (3, 3, 3) turned by 90° about y.
-    expectNumbers(c[15], {3, 3, -3, 0, 0});
-    expectPointNear(gLightPos, 3, 3, -3);
-    expectNumbers(c[16], {float(gTextAttachLight)});
-    expectNumbers(c[17], {float(gTextSwitchModels)});
-}
-
-TEST_F(SceneTest, OpenGLWireframeAlsoCoversTheHelpText) {
-    initAndForget();
     gWireframe = true;
     drawSceneGL();
-    const auto ops = render.ops();
-    ASSERT_GE(ops.size(), 4u);
-    EXPECT_EQ(ops[2], "setFillMode");
-    expectNumbers(render.calls[2], {kFillWireframe});
-    EXPECT_EQ(ops[ops.size() - 2], "setFillMode");
-    expectNumbers(render.calls[ops.size() - 2], {kFillSolid});
-    EXPECT_EQ(ops.back(), "endScene");
-    EXPECT_EQ(render.callsOf("drawString").size(), 2u);
+    // (3, 3, 3) turned by 90° about y; help line 0 (attach the light) while lines are drawn.
+    ASSERT_EQ(trace("Fill|Parameter|String|marker|model|end"),
+              "setFillMode(1) setVertexProgramParameter(0,5,10,0,3) drawMesh@marker "
+              "setVertexProgramParameter(3,3,-3,0,0) drawString(0) drawString(2) drawMesh@model1 "
+              "setFillMode(2) endScene");
+    // The marker, at the origin, turns in place.
+    EXPECT_EQ(fmt(rvTransformPoint(rvVector3(1, 0, 0), render.calls[8].matrix)), "(0,0,-1)");
 }
 
-TEST_F(SceneTest, SecondModelIsDrawnWithItsOwnWorldAndTexture) {
+TEST_F(Scene, SwitchHandsTheShownModelsInverseWorldToTheProgramAndAlternates) {
     initAndForget();
-    switchModel();
-    gShowFirstModel = false;
-    render.calls.clear();
-    drawSceneGL();
-    const auto worlds = render.callsOf("setWorldMatrix");
-    EXPECT_EQ(worlds.back().pointer, &gWorld2);
-    const auto textureCalls = render.callsOf("setTexture");
-    EXPECT_EQ(textureCalls.back().pointer, textures.find("textures/zaphod_red.tga"));
-    EXPECT_EQ(render.callsOf("drawMesh").back().pointer, gModel2->getMesh());
-}
-
-TEST_F(SceneTest, Direct3DFrameDrawsCharacterWithTheEffectThenText) {
-    gUseOpenGL = false;
-    initAndForget();
-    gModel1->update(0.1f); // poses the model: the bone matrices exist
-    render.wvp(3, 0) = 42.0f;
-    drawSceneD3D();
-    const std::vector<std::string> expected = {"clear",
-                                               "beginScene",
-                                               "setFXVector3",
-                                               "setTexture",
-                                               "setTexture2",
-                                               "setWorldMatrix",
-                                               "drawMesh",
-                                               "setWorldMatrix",
-                                               "setTexture",
-                                               "drawMesh",
-                                               "setTexture",
-                                               "drawMesh",
-                                               "setFXVector3",
-                                               "setCurrentFX",
-                                               "setFXTechnique",
-                                               "setWorldMatrix",
-                                               "getWorldViewProjectionMatrix",
-                                               "setFXMatrix",
-                                               "setFXMatrixArray",
-                                               "drawMesh",
-                                               "setCurrentFX",
-                                               "setWorldMatrix",
-                                               "drawString",
-                                               "drawString",
-                                               "endScene"};
-    ASSERT_EQ(render.ops(), expected);
-    const auto& c = render.calls;
-    expectNumbers(c[0], {1, 0, 0, 0, 1});
-    EXPECT_EQ(c[2].text, "cameraPos");
-    expectNumbers(c[2], {0, 5, 10});
-    EXPECT_EQ(c[12].text, "lightPos");
-    expectNumbers(c[12], {0, 5, 10}); // equal to the camera position
-    EXPECT_EQ(c[13].pointer, &gShader);
-    EXPECT_EQ(c[14].text, "phongLighting");
-    EXPECT_EQ(c[15].pointer, &gWorld1);
-    EXPECT_EQ(c[17].text, "wvp");
-    EXPECT_FLOAT_EQ(c[17].matrix(3, 0), 42.0f);
-    EXPECT_EQ(c[18].text, "bones");
-    expectNumbers(c[18], {2});
-    EXPECT_EQ(c[18].pointer, gModel1->getBoneMatrices());
-    EXPECT_EQ(c[19].pointer, gModel1->getMesh());
-    EXPECT_EQ(c[20].pointer, nullptr);
-    EXPECT_TRUE(isIdentity(c[21].matrix));
-    expectNumbers(c[22], {float(gTextSwitchModels)});
-    expectNumbers(c[23], {float(gTextReleaseLight)});
-}
-
-TEST_F(SceneTest, Direct3DWireframeRestoresSolidFillBeforeTheText) {
-    gUseOpenGL = false;
-    initAndForget();
-    gWireframe = true;
-    gLightOnCamera = false;
-    drawSceneD3D();
-    const auto ops = render.ops();
-    EXPECT_EQ(ops[2], "setFillMode");
-    const auto fills = render.callsOf("setFillMode");
-    ASSERT_EQ(fills.size(), 2u);
-    expectNumbers(fills[1], {kFillSolid});
-    // Solid fill, the identity world, then the two lines; the released light's line is blue.
-    const size_t n = ops.size();
-    EXPECT_EQ(ops[n - 5], "setFillMode");
-    EXPECT_EQ(ops[n - 4], "setWorldMatrix");
-    expectNumbers(render.calls[n - 2], {float(gTextAttachLight)});
-    const auto lightPos = render.callsOf("setFXVector3")[1];
-    EXPECT_EQ(lightPos.text, "lightPos");
-    expectNumbers(lightPos, {3, 3, 3}); // angle 0
-}
-
-// --- Model switch -------------------------------------------------------------------------
-
-TEST_F(SceneTest, SwitchOnOpenGLHandsTheProgramTheShownModelsInverseWorld) {
-    initAndForget();
-    switchModel();
-    gShowFirstModel = false;
-    EXPECT_EQ(gCurrentModel, gModel2);
-    auto matrices = render.callsOf("setProgramMatrix");
-    ASSERT_EQ(matrices.size(), 1u);
-    expectNumbers(matrices[0], {0});
-    EXPECT_TRUE(isIdentity(matrices[0].matrix * gWorld2));
-    EXPECT_TRUE(render.callsOf("setFXMatrix").empty());
-
-    switchModel();
-    gShowFirstModel = true;
+    for (int i = 0; i < 2; ++i) {
+        switchModel();
+        gShowFirstModel = !gShowFirstModel;
+        drawSceneGL(); // the shown model with its own world and texture
+    }
+    ASSERT_EQ(trace("ProgramMatrix|@world|@model|zaphod|Zax"),
+              "setProgramMatrix(0) setWorldMatrix@world2 setTexture@zaphod_red.tga drawMesh@model2 "
+              "setProgramMatrix(0) setWorldMatrix@world1 setTexture@Diffuse Map - Zax.bmp "
+              "drawMesh@model1");
+    const auto inverses = render.callsOf("setProgramMatrix");
+    EXPECT_EQ(fmt(inverses[0].matrix * gWorld2) + fmt(inverses[1].matrix * gWorld1),
+              fmt(rvMatrix44()) + fmt(rvMatrix44()));
     EXPECT_EQ(gCurrentModel, gModel1);
-    matrices = render.callsOf("setProgramMatrix");
-    ASSERT_EQ(matrices.size(), 2u);
-    EXPECT_TRUE(isIdentity(matrices[1].matrix * gWorld1));
 }
 
-TEST_F(SceneTest, SwitchOnDirect3DHandsTheEffectInverseWorldAndTexture) {
-    gUseOpenGL = false;
-    initAndForget();
-    switchModel();
-    EXPECT_EQ(gCurrentModel, gModel2);
-    const std::vector<std::string> expected = {"setFXMatrix", "setFXTexture"};
-    ASSERT_EQ(render.ops(), expected);
-    EXPECT_EQ(render.calls[0].text, "invworld");
-    EXPECT_TRUE(isIdentity(render.calls[0].matrix * gWorld2));
-    EXPECT_EQ(render.calls[1].text, "diffTex");
-    EXPECT_EQ(render.calls[1].pointer, textures.find("textures/zaphod_red.tga"));
-}
-
-// --- Title, light matrix, shutdown ----------------------------------------------------------
-
-TEST_F(SceneTest, FramesPerSecondGoIntoTheTitle) {
-    platform.fps = 57;
-    showFPSInTitle();
-    ASSERT_EQ(platform.titles.size(), 1u);
-    EXPECT_EQ(platform.titles[0], "FPS= 57");
-    EXPECT_EQ(fpsTitle(0), "FPS= 0");
-}
-
-TEST_F(SceneTest, LightMatrixTurnsAboutTheVerticalAxis) {
-    gLightAngle = 0.0f;
-    EXPECT_TRUE(isIdentity(mainLightMatrix()));
-    gLightAngle = 90.0f;
-    expectPointNear(rvTransformPoint(gLightBase, mainLightMatrix()), 3, 3, -3);
-    gLightAngle = 180.0f;
-    expectPointNear(rvTransformPoint(gLightBase, mainLightMatrix()), -3, 3, -3);
-    // The orbit keeps height 3 and distance √18 from the axis.
-    gLightAngle = 37.0f;
-    const rvVector3 p = rvTransformPoint(gLightBase, mainLightMatrix());
-    EXPECT_NEAR(p.y, 3.0f, kEps);
-    EXPECT_NEAR(std::sqrt(p.x * p.x + p.z * p.z), std::sqrt(18.0f), 1e-4f);
-}
-
-TEST_F(SceneTest, ShutdownReleasesEverythingEvenAfterTheRenderer) {
+TEST_F(Scene, ShutdownReleasesEverythingEvenAfterTheRenderer) {
     auto* owned = new RecordingRender;
-    owned->addModelFile("meshes/zax.MSH", tinyCharacter(2));
     gRender = owned;
     initScene();
     delete owned; // the renderer goes first, as at program exit
     gRender = nullptr;
     shutdownScene();
-    EXPECT_EQ(gModel1, nullptr);
-    EXPECT_EQ(gModel2, nullptr);
-    EXPECT_EQ(gCurrentModel, nullptr);
-    EXPECT_EQ(gFloor, nullptr);
-    EXPECT_EQ(gSkyBox, nullptr);
-    EXPECT_EQ(gLightMarker, nullptr);
+    EXPECT_TRUE(!gModel1 && !gModel2 && !gCurrentModel && !gFloor && !gSkyBox && !gLightMarker);
 }
 
 } // namespace

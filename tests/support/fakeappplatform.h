@@ -2,7 +2,7 @@
 // action is recorded in order so that tests can check what the input handling asked for.
 //
 // Keys fire the way the input module's do with no repeat delay: keyPressed is true while the
-// key is held. Letters may be given in either case.
+// key is in `held`. Letters are held as upper-case virtual keys and asked for in either case.
 #pragma once
 
 #include <set>
@@ -15,27 +15,17 @@ class FakeAppPlatform : public rvAppPlatform {
 public:
     static int fold(int key) { return (key >= 'a' && key <= 'z') ? key - 'a' + 'A' : key; }
 
-    void hold(int key) { held.insert(fold(key)); }
-    void release(int key) { held.erase(fold(key)); }
-
     bool keyPressed(int key) override {
         log.push_back("keyPressed " + std::to_string(fold(key)));
         return held.count(fold(key)) > 0;
     }
-    void pollInput() override {
-        log.push_back("pollInput");
-        ++polls;
-    }
+    void pollInput() override { log.push_back("pollInput"); }
     zrPoint getMousePos() override { return mouse; }
     void setMousePos(zrPoint client) override {
         log.push_back("setMousePos " + std::to_string(client.x) + "," + std::to_string(client.y));
-        warps.push_back(client);
         mouse = client;
     }
-    void hideCursor() override {
-        log.push_back("hideCursor");
-        ++cursorHides;
-    }
+    void hideCursor() override { log.push_back("hideCursor"); }
     int getWidth() override { return width; }
     int getHeight() override { return height; }
     float getFrameTime() override { return frameTime; }
@@ -50,8 +40,5 @@ public:
     int fps = 0;
 
     std::vector<std::string> log;
-    std::vector<zrPoint> warps;
     std::vector<std::string> titles;
-    int polls = 0;
-    int cursorHides = 0;
 };
