@@ -1,15 +1,15 @@
 #include "glprocs.h"
 
-#include <SDL.h>
-
 #include <cassert>
 #include <cstdio>
 #include <type_traits>
 
+#include "zrglcontext.h"
+
 namespace {
 
 void* defaultLoader(const char* name) {
-    return SDL_GL_GetProcAddress(name);
+    return zrGLContext::getProcAddress(name);
 }
 
 rvGLProcLoader gLoader = defaultLoader;
@@ -58,17 +58,13 @@ template <typename R, typename... Args> struct Resolver<R(APIENTRY*)(Args...)> {
     }
 };
 
-int platformSwapInterval(int interval) {
-    return SDL_GL_SetSwapInterval(interval);
-}
-
 constexpr rvGLProcTable unresolvedTable() {
     return rvGLProcTable{
 #define RV_GL_PROC_RESOLVER(type, name)                                                            \
     &Resolver<type>::resolve<&rvGLProcTable::name, kName_##name, kIndex_##name>,
         RV_GL_PROC_LIST(RV_GL_PROC_RESOLVER)
 #undef RV_GL_PROC_RESOLVER
-            platformSwapInterval,
+            zrGLContext::setSwapInterval,
     };
 }
 

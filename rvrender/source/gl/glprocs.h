@@ -2,16 +2,16 @@
 //
 // Every slot starts out pointing at a small resolver for its one entry point. The first call
 // through a slot looks the driver's function up by name (through the installed loader, by
-// default SDL_GL_GetProcAddress), stores it in the slot and forwards the call; later calls go
-// straight to the driver. A lookup needs a current context, so no slot may be called before
-// the renderer's init has made one current.
+// default the platform's zrGLContext::getProcAddress), stores it in the slot and forwards the
+// call; later calls go straight to the driver. A lookup needs a current context, so no slot may be
+// called before the renderer's init has made one current.
 //
 // An entry point the driver lacks is reported once on standard error (and asserted in debug
 // builds); the call is skipped (a result, if any, is zero) and the slot stays unresolved, so
 // the next call looks it up again.
 //
 // The slots are named after their entry points rather than numbered. The swap-interval slot
-// is not looked up: it is the platform's swap-interval control (SDL_GL_SetSwapInterval),
+// is not looked up: it is the platform's swap-interval control (zrGLContext::setSwapInterval),
 // which stands in for wglSwapIntervalEXT.
 //
 // Single-threaded, like every GL call of the program.
@@ -35,13 +35,13 @@
     X(PFNGLGETPROGRAMIVARBPROC, glGetProgramivARB)                                                 \
     X(PFNGLISPROGRAMARBPROC, glIsProgramARB)
 
-using rvSwapIntervalProc = int (*)(int interval);
+using rvSwapIntervalProc = bool (*)(int interval);
 
 struct rvGLProcTable {
 #define RV_GL_PROC_MEMBER(type, name) type name;
     RV_GL_PROC_LIST(RV_GL_PROC_MEMBER)
 #undef RV_GL_PROC_MEMBER
-    // 0 switches vertical synchronisation off; returns 0 on success.
+    // 0 switches vertical synchronisation off; false when the driver has no swap control.
     rvSwapIntervalProc swapInterval;
 };
 
@@ -54,7 +54,7 @@ rvGLProcTable* rvGetGLProcs();
 void rvResetGLProcs();
 
 // The function that resolvers use to look names up. Returns the previous one; null installs
-// the default (SDL_GL_GetProcAddress). Lets tests resolve against functions of their own.
+// the default (the platform's lookup). Lets tests resolve against functions of their own.
 using rvGLProcLoader = void* (*)(const char* name);
 rvGLProcLoader rvSetGLProcLoader(rvGLProcLoader loader);
 

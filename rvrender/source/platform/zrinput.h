@@ -1,13 +1,13 @@
 // Keyboard and mouse: one process-wide key table polled once per update, and repeat delays
 // that let a held key fire at most once per delay. Key codes are Win32 virtual-key codes
-// (letters 'A'–'Z', digits '0'–'9', VK_RETURN 13, VK_SHIFT 16, VK_MENU 18, VK_ESCAPE 27,
-// VK_PRIOR 33, VK_NEXT 34, arrows 37–40, F1–F12 112–123, mouse buttons 1, 2, 4). Lower-case
-// letters passed to keyPressed and setKeyDelay address the upper-case keys.
+// (zrkeys.h). Lower-case letters passed to keyPressed and setKeyDelay address the upper-case
+// keys, and a letter is the key that types it in the current keyboard layout.
 //
 // The application polls twice per frame (the window's update, then its own input handling);
 // the countdown step rule relies on exactly that.
 #pragma once
 
+#include "zrkeys.h"
 #include "zrplatform.h"
 
 namespace zrInput {

@@ -1,11 +1,11 @@
 // The input module on SDL2: keyboard and mouse state read into the key table under Win32
-// virtual-key codes.
-#include <SDL.h>
-
+// virtual-key codes. Letters follow the keyboard layout, as virtual-key codes do: the key
+// labelled M is 'M' on an AZERTY keyboard too. Every other key is read by its position.
 #include <cassert>
 
 #include "zrinput.h"
 #include "zrkeytable.h"
+#include "zrsdl.h"
 #include "zrwindow.h"
 
 namespace {
@@ -19,27 +19,60 @@ struct ScancodeKey {
 
 // Keys other than letters, digits and F-keys (which map as ranges below).
 const ScancodeKey kKeyMap[] = {
-    {SDL_SCANCODE_BACKSPACE, 8}, {SDL_SCANCODE_TAB, 9},      {SDL_SCANCODE_RETURN, 13},
-    {SDL_SCANCODE_KP_ENTER, 13}, {SDL_SCANCODE_LSHIFT, 16},  {SDL_SCANCODE_RSHIFT, 16},
-    {SDL_SCANCODE_LCTRL, 17},    {SDL_SCANCODE_RCTRL, 17},   {SDL_SCANCODE_LALT, 18},
-    {SDL_SCANCODE_RALT, 18},     {SDL_SCANCODE_PAUSE, 19},   {SDL_SCANCODE_CAPSLOCK, 20},
-    {SDL_SCANCODE_ESCAPE, 27},   {SDL_SCANCODE_SPACE, 32},   {SDL_SCANCODE_PAGEUP, 33},
-    {SDL_SCANCODE_PAGEDOWN, 34}, {SDL_SCANCODE_END, 35},     {SDL_SCANCODE_HOME, 36},
-    {SDL_SCANCODE_LEFT, 37},     {SDL_SCANCODE_UP, 38},      {SDL_SCANCODE_RIGHT, 39},
-    {SDL_SCANCODE_DOWN, 40},     {SDL_SCANCODE_INSERT, 45},  {SDL_SCANCODE_DELETE, 46},
-    {SDL_SCANCODE_LSHIFT, 160},  {SDL_SCANCODE_RSHIFT, 161}, {SDL_SCANCODE_LCTRL, 162},
-    {SDL_SCANCODE_RCTRL, 163},   {SDL_SCANCODE_LALT, 164},   {SDL_SCANCODE_RALT, 165},
+    {SDL_SCANCODE_BACKSPACE, kKeyBackspace},
+    {SDL_SCANCODE_TAB, kKeyTab},
+    {SDL_SCANCODE_RETURN, kKeyEnter},
+    {SDL_SCANCODE_KP_ENTER, kKeyEnter},
+    {SDL_SCANCODE_LSHIFT, kKeyShift},
+    {SDL_SCANCODE_RSHIFT, kKeyShift},
+    {SDL_SCANCODE_LCTRL, kKeyControl},
+    {SDL_SCANCODE_RCTRL, kKeyControl},
+    {SDL_SCANCODE_LALT, kKeyAlt},
+    {SDL_SCANCODE_RALT, kKeyAlt},
+    {SDL_SCANCODE_PAUSE, kKeyPause},
+    {SDL_SCANCODE_CAPSLOCK, kKeyCapsLock},
+    {SDL_SCANCODE_ESCAPE, kKeyEscape},
+    {SDL_SCANCODE_SPACE, kKeySpace},
+    {SDL_SCANCODE_PAGEUP, kKeyPageUp},
+    {SDL_SCANCODE_PAGEDOWN, kKeyPageDown},
+    {SDL_SCANCODE_END, kKeyEnd},
+    {SDL_SCANCODE_HOME, kKeyHome},
+    {SDL_SCANCODE_LEFT, kKeyLeft},
+    {SDL_SCANCODE_UP, kKeyUp},
+    {SDL_SCANCODE_RIGHT, kKeyRight},
+    {SDL_SCANCODE_DOWN, kKeyDown},
+    {SDL_SCANCODE_INSERT, kKeyInsert},
+    {SDL_SCANCODE_DELETE, kKeyDelete},
+    {SDL_SCANCODE_LSHIFT, kKeyLeftShift},
+    {SDL_SCANCODE_RSHIFT, kKeyRightShift},
+    {SDL_SCANCODE_LCTRL, kKeyLeftControl},
+    {SDL_SCANCODE_RCTRL, kKeyRightControl},
+    {SDL_SCANCODE_LALT, kKeyLeftAlt},
+    {SDL_SCANCODE_RALT, kKeyRightAlt},
 };
+
+// The key that types each letter in the current layout; looked up again after the layout
+// changes (SDL_KEYMAPCHANGED).
+SDL_Scancode gLetterKeys[26];
+bool gLetterKeysStale = true;
 
 void readKeys(bool down[zrInput::kMaxKeys]) {
     for (int i = 0; i < zrInput::kMaxKeys; ++i) {
         down[i] = false;
     }
+    if (gLetterKeysStale) {
+        for (int i = 0; i < 26; ++i) {
+            gLetterKeys[i] = SDL_GetScancodeFromKey(SDLK_a + i);
+        }
+        gLetterKeysStale = false;
+    }
     int count = 0;
     const Uint8* state = SDL_GetKeyboardState(&count);
-    auto pressed = [&](SDL_Scancode s) { return s < count && state[s] != 0; };
+    auto pressed = [&](SDL_Scancode s) {
+        return s != SDL_SCANCODE_UNKNOWN && s < count && state[s];
+    };
     for (int i = 0; i < 26; ++i) {
-        down['A' + i] = pressed(static_cast<SDL_Scancode>(SDL_SCANCODE_A + i));
+        down['A' + i] = pressed(gLetterKeys[i]);
     }
     // SDL orders the digit row 1…9, 0.
     for (int i = 0; i < 9; ++i) {
@@ -47,7 +80,7 @@ void readKeys(bool down[zrInput::kMaxKeys]) {
     }
     down['0'] = pressed(SDL_SCANCODE_0);
     for (int i = 0; i < 12; ++i) {
-        down[112 + i] = pressed(static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + i));
+        down[kKeyF1 + i] = pressed(static_cast<SDL_Scancode>(SDL_SCANCODE_F1 + i));
     }
     for (const ScancodeKey& k : kKeyMap) {
         down[k.vk] = down[k.vk] || pressed(k.scancode);
@@ -55,6 +88,10 @@ void readKeys(bool down[zrInput::kMaxKeys]) {
 }
 
 } // namespace
+
+void zrSDLKeymapChanged() {
+    gLetterKeysStale = true;
+}
 
 namespace zrInput {
 
@@ -65,9 +102,9 @@ void update() {
     int x = 0;
     int y = 0;
     const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
-    down[1] = (buttons & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
-    down[2] = (buttons & SDL_BUTTON(SDL_BUTTON_RIGHT)) != 0;
-    down[4] = (buttons & SDL_BUTTON(SDL_BUTTON_MIDDLE)) != 0;
+    down[kKeyLeftButton] = (buttons & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
+    down[kKeyRightButton] = (buttons & SDL_BUTTON(SDL_BUTTON_RIGHT)) != 0;
+    down[kKeyMiddleButton] = (buttons & SDL_BUTTON(SDL_BUTTON_MIDDLE)) != 0;
     gKeys.update(gWindow->getFrameTime(), down);
     gKeys.setCursorPos(x, y);
 }

@@ -2,9 +2,11 @@
 // the platform layer reads the keys once per poll and hands them to update() with the frame
 // time; the application asks keyPressed(), which lets a held key fire at most once per delay.
 //
-// Key codes are virtual-key codes 0…255; the mouse buttons are codes 1 (left), 2 (right) and
-// 4 (middle) of the same table. Depends on nothing but the standard library.
+// Key codes are virtual-key codes 0…255 (zrkeys.h); the mouse buttons are codes of the same
+// table. Depends on nothing but the standard library.
 #pragma once
+
+#include "zrkeys.h"
 
 class zrKeyTable {
 public:
@@ -29,10 +31,10 @@ public:
     // the full delay (an overshoot below zero is dropped). Lower-case letters 'a'…'z' address
     // the keys 'A'…'Z', so the codes 97…122 cannot be reached. Codes outside 0…255 give false.
     bool keyPressed(int key);
-    // keyPressed without the letter folding, for codes 1, 2 and 4.
-    bool leftButtonPressed() { return buttonPressed(1); }
-    bool rightButtonPressed() { return buttonPressed(2); }
-    bool middleButtonPressed() { return buttonPressed(4); }
+    // keyPressed without the letter folding, for the three mouse buttons.
+    bool leftButtonPressed() { return buttonPressed(kKeyLeftButton); }
+    bool rightButtonPressed() { return buttonPressed(kKeyRightButton); }
+    bool middleButtonPressed() { return buttonPressed(kKeyMiddleButton); }
     // Whether any of the codes 0…254 is down (255 is not examined).
     bool anyKeyDown() const;
 
@@ -63,7 +65,7 @@ private:
     };
 
     bool buttonPressed(int code);
-    // Steps 2–4 of keyPressed on an already folded, in-range code.
+    // keyPressed on an already folded, in-range code.
     bool fire(int code);
 
     bool mDown[kMaxKeys];

@@ -1,18 +1,13 @@
 // Platform services on SDL2: message boxes, title, cursor, coordinates and the message pump.
-#include <SDL.h>
-
 #include <cstdio>
 #include <cstring>
 
 #include "rvmessage.h"
 #include "zrplatform.h"
+#include "zrsdl.h"
 #include "zrwindow.h"
 
 namespace {
-
-SDL_Window* sdlWindow(zrWindow* window) {
-    return window ? static_cast<SDL_Window*>(window->getHwnd()) : nullptr;
-}
 
 bool gInitialised = false;
 
@@ -56,7 +51,7 @@ bool zrAskYesNo(zrWindow* owner, const char* text, const char* caption) {
     };
     SDL_MessageBoxData box = {};
     box.flags = 0;
-    box.window = sdlWindow(owner);
+    box.window = zrSDLWindow(owner);
     box.title = caption;
     box.message = text;
     box.numbuttons = 2;
@@ -72,7 +67,7 @@ bool zrAskYesNo(zrWindow* owner, const char* text, const char* caption) {
 void zrShowMessage(const char* text, const char* caption) {
     // Also on standard error, so that a run without anyone at the screen leaves a trace.
     std::fprintf(stderr, "%s: %s\n", caption, text);
-    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption, text, sdlWindow(gWindow));
+    SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption, text, zrSDLWindow(gWindow));
 }
 
 void zrSetWindowTitle(zrWindow* window, const char* title) {
@@ -88,7 +83,7 @@ void zrHideCursor() {
 void zrClientToScreen(zrWindow* window, zrPoint* point) {
     int x = 0;
     int y = 0;
-    if (SDL_Window* w = sdlWindow(window)) {
+    if (SDL_Window* w = zrSDLWindow(window)) {
         SDL_GetWindowPosition(w, &x, &y);
     }
     point->x += x;
@@ -98,7 +93,7 @@ void zrClientToScreen(zrWindow* window, zrPoint* point) {
 void zrScreenToClient(zrWindow* window, zrPoint* point) {
     int x = 0;
     int y = 0;
-    if (SDL_Window* w = sdlWindow(window)) {
+    if (SDL_Window* w = zrSDLWindow(window)) {
         SDL_GetWindowPosition(w, &x, &y);
     }
     point->x -= x;
@@ -119,6 +114,9 @@ bool zrPumpMessage(bool* quit) {
         if (event.key.keysym.sym == SDLK_ESCAPE) {
             *quit = true;
         }
+        break;
+    case SDL_KEYMAPCHANGED:
+        zrSDLKeymapChanged();
         break;
     case SDL_WINDOWEVENT:
         switch (event.window.event) {

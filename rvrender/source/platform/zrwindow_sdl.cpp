@@ -1,22 +1,18 @@
 // The window on SDL2: creation, the timer tick of frame pacing, size changes and the switch
 // to a borderless window covering the display.
-#include <SDL.h>
-
 #include <cstdio>
 
 #include "cimage.h"
+#include "zrglcontext.h"
 #include "zrinput.h"
 #include "zrplatform.h"
+#include "zrsdl.h"
 #include "zrwindow.h"
 
 namespace {
 
 constexpr unsigned int kWsCaption = 0x00C00000u;
 constexpr unsigned int kWsThickFrame = 0x00040000u;
-
-SDL_Window* sdlWindow(void* hwnd) {
-    return static_cast<SDL_Window*>(hwnd);
-}
 
 // Window creation failures go to the debug output, as one line.
 bool debugFail(const char* message) {
@@ -26,9 +22,13 @@ bool debugFail(const char* message) {
 
 } // namespace
 
+SDL_Window* zrSDLWindow(const zrWindow* window) {
+    return window ? static_cast<SDL_Window*>(window->getHwnd()) : nullptr;
+}
+
 zrWindow::~zrWindow() {
     if (mHwnd) {
-        SDL_DestroyWindow(sdlWindow(mHwnd));
+        SDL_DestroyWindow(static_cast<SDL_Window*>(mHwnd));
         mHwnd = nullptr;
     }
 }
@@ -48,14 +48,8 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
     }
     const int x = params->x < 0 ? SDL_WINDOWPOS_UNDEFINED : params->x;
     const int y = params->y < 0 ? SDL_WINDOWPOS_UNDEFINED : params->y;
-    // The window's visual is chosen when it is made: ask for what the renderers need of it
-    // (a double-buffered RGBA colour buffer with a depth buffer).
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
+    // The window's visual is chosen when it is made: the buffers every context on it uses.
+    zrSDLApplyBuffers(zrGLBuffers());
     Uint32 flags = SDL_WINDOW_OPENGL | SDL_WINDOW_SHOWN;
     if (!(mStyle & kWsCaption)) {
         flags |= SDL_WINDOW_BORDERLESS;
@@ -103,8 +97,8 @@ bool zrWindow::setWindowSize(int wid, int hgt) {
         return false;
     }
     // The window has no frame of its own on this platform: outer and client size agree.
-    SDL_SetWindowSize(sdlWindow(mHwnd), wid, hgt);
-    SDL_GetWindowSize(sdlWindow(mHwnd), &mWidth, &mHeight);
+    SDL_SetWindowSize(zrSDLWindow(this), wid, hgt);
+    SDL_GetWindowSize(zrSDLWindow(this), &mWidth, &mHeight);
     return createBackBuffer();
 }
 
@@ -112,8 +106,8 @@ bool zrWindow::setClientSize(int wid, int hgt) {
     if (wid <= 0 || hgt <= 0 || !mHwnd) {
         return false;
     }
-    SDL_SetWindowSize(sdlWindow(mHwnd), wid, hgt);
-    SDL_GetWindowSize(sdlWindow(mHwnd), &mWidth, &mHeight);
+    SDL_SetWindowSize(zrSDLWindow(this), wid, hgt);
+    SDL_GetWindowSize(zrSDLWindow(this), &mWidth, &mHeight);
     return true;
 }
 
@@ -121,7 +115,7 @@ bool zrWindow::toggleFullscreen() {
     if (!mHwnd) {
         return false;
     }
-    SDL_Window* window = sdlWindow(mHwnd);
+    SDL_Window* window = zrSDLWindow(this);
     if (!mFullscreen) {
         SDL_DisplayMode mode;
         const int display = SDL_GetWindowDisplayIndex(window);
@@ -152,6 +146,6 @@ bool zrWindow::toggleFullscreen() {
 
 void zrWindow::setTitle(const char* title) {
     if (mHwnd) {
-        SDL_SetWindowTitle(sdlWindow(mHwnd), title ? title : "");
+        SDL_SetWindowTitle(zrSDLWindow(this), title ? title : "");
     }
 }

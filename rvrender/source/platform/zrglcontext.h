@@ -1,0 +1,63 @@
+// OpenGL contexts on the program's window. This is the one place that knows how the platform
+// makes, binds and presents them (SDL on Linux; WGL on Windows later): the OpenGL back end and
+// the Direct3D 9 layer get their contexts here and include no platform header.
+//
+// Single-threaded: a context is made, used and destroyed on the thread that runs the window.
+#pragma once
+
+#include <memory>
+#include <string>
+
+class zrWindow;
+
+// The window's colour, depth and stencil buffers. The window is made with the defaults (its
+// pixel format is chosen then), and a context on it must ask for the same.
+struct zrGLBuffers {
+    int colorBits = 8; // each of red, green, blue and alpha
+    int depthBits = 24;
+    int stencilBits = 0;
+    bool doubleBuffered = true;
+};
+
+enum class zrGLProfile { kCompatibility, kCore };
+
+struct zrGLContextParams {
+    int majorVersion = 2;
+    int minorVersion = 1;
+    zrGLProfile profile = zrGLProfile::kCompatibility;
+    zrGLBuffers buffers;
+    // Share textures and programs with the context current when this one is made.
+    bool shareWithCurrent = false;
+};
+
+class zrGLContext {
+public:
+    // Makes a context on the window and makes it current. Null, with a one-line reason in
+    // *error (error may be null), when the window has no native handle or the platform cannot
+    // make the context or make it current.
+    static std::unique_ptr<zrGLContext> create(zrWindow* window, const zrGLContextParams& params,
+                                               std::string* error);
+    // Destroys the context; if it was current, none is current afterwards.
+    ~zrGLContext();
+
+    // False (with the platform's reason on standard error) when it cannot be made current.
+    bool makeCurrent();
+    // Presents the back buffer of the window.
+    void swapBuffers();
+
+    // The driver's function of that name for the current context, or null.
+    static void* getProcAddress(const char* name);
+    // 0 switches vertical synchronisation off, 1 waits for it. False when the driver has no
+    // swap control.
+    static bool setSwapInterval(int interval);
+    static int getSwapInterval();
+
+    zrGLContext(const zrGLContext&) = delete;
+    zrGLContext& operator=(const zrGLContext&) = delete;
+
+private:
+    zrGLContext(zrWindow* window, void* context) : mWindow(window), mContext(context) {}
+
+    zrWindow* mWindow;
+    void* mContext; // the platform's context handle
+};
