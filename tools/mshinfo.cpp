@@ -2,26 +2,20 @@
 // header, each chunk, the vertex, index, bone and frame counts and the bounding box of the
 // positions. Exit status: 0 for a valid file, 1 for a file the reader rejects (the reason goes
 // to stderr as "mshinfo: FILE: <reason>"), 2 for a wrong command line.
-#include "rvmeshfile.h"
-
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
+
+#include "rvfile.h"
+#include "rvmeshfile.h"
 
 namespace {
 
 // The header as stored; the reader has already accepted it when this runs.
-void printHeader(const char* path) {
-    unsigned char h[13] = {};
-    std::FILE* f = std::fopen(path, "rb");
-    if (f == nullptr || std::fread(h, 1, sizeof h, f) != sizeof h) {
-        if (f)
-            std::fclose(f);
-        std::printf("header   (unreadable)\n");
-        return;
-    }
-    std::fclose(f);
+void printHeader(const std::vector<std::uint8_t>& image) {
+    const std::uint8_t* h = image.data();
     std::uint32_t version = std::uint32_t(h[8]) | std::uint32_t(h[9]) << 8 |
                             std::uint32_t(h[10]) << 16 | std::uint32_t(h[11]) << 24;
     std::printf("magic    %.8s\nversion  %u\nflag     %u\n", reinterpret_cast<const char*>(h),
@@ -48,14 +42,20 @@ int main(int argc, char** argv) {
         return 2;
     }
     const char* path = argv[1];
+    std::vector<std::uint8_t> image;
+    std::string error;
     rvMeshFile mesh;
-    if (!mesh.load(path)) {
+    if (!rvReadFile(path, &image, &error)) {
+        std::fprintf(stderr, "mshinfo: %s\n", error.c_str());
+        return 1;
+    }
+    if (!mesh.loadFromMemory(image.data(), image.size())) {
         std::fprintf(stderr, "mshinfo: %s: %s\n", path, mesh.error().c_str());
         return 1;
     }
 
     std::printf("file     %s\n", path);
-    printHeader(path);
+    printHeader(image);
     std::printf("chunks   %zu\n", mesh.chunks.size());
     for (const rvMeshChunkInfo& c : mesh.chunks) {
         std::printf("  %s  length %10u  at offset %llu\n", c.tag, unsigned(c.length),

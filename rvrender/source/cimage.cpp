@@ -6,6 +6,8 @@
 #include <cstring>
 #include <new>
 
+#include "rvfile.h"
+
 namespace {
 
 constexpr std::uint16_t kBmpSignature = 19778; // 'B', 'M' read as a little-endian word
@@ -52,48 +54,8 @@ void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
     putU16(out, v >> 16);
 }
 
-// Reads a whole file; false with a reason when it cannot be opened or read completely.
-bool readFile(const char* fileName, std::vector<std::uint8_t>& out, std::string& reason) {
-    if (!fileName) {
-        reason = "no file name given";
-        return false;
-    }
-    std::FILE* file = std::fopen(fileName, "rb");
-    if (!file) {
-        reason = std::string(fileName) + ": cannot open file";
-        return false;
-    }
-    out.clear();
-    std::uint8_t chunk[65536];
-    bool ok = true;
-    for (;;) {
-        std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        if (out.size() + got > kMaxFileBytes) {
-            reason = std::string(fileName) + ": file is too large to be an image";
-            ok = false;
-            break;
-        }
-        out.insert(out.end(), chunk, chunk + got);
-        if (got < sizeof chunk) {
-            if (std::ferror(file)) {
-                reason = std::string(fileName) + ": read error";
-                ok = false;
-            }
-            break;
-        }
-    }
-    std::fclose(file);
-    return ok;
-}
-
 bool writeFile(const char* fileName, const std::vector<std::uint8_t>& bytes) {
-    if (!fileName || bytes.empty())
-        return false;
-    std::FILE* file = std::fopen(fileName, "wb");
-    if (!file)
-        return false;
-    bool ok = std::fwrite(bytes.data(), 1, bytes.size(), file) == bytes.size();
-    return std::fclose(file) == 0 && ok;
+    return !bytes.empty() && rvWriteFile(fileName, bytes.data(), bytes.size(), nullptr);
 }
 
 std::string sizeText(long long width, long long height) {
@@ -386,7 +348,7 @@ bool CImage::fail(const std::string& reason) {
 bool CImage::loadBMP(const char* fileName) {
     std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!readFile(fileName, bytes, reason))
+    if (!rvReadFile(fileName, &bytes, &reason, kMaxFileBytes))
         return fail(reason);
     if (!loadBMPFromMemory(bytes.data(), bytes.size()))
         return fail(std::string(fileName) + ": " + mError);
@@ -396,7 +358,7 @@ bool CImage::loadBMP(const char* fileName) {
 bool CImage::loadTGA(const char* fileName) {
     std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!readFile(fileName, bytes, reason))
+    if (!rvReadFile(fileName, &bytes, &reason, kMaxFileBytes))
         return fail(reason);
     if (!loadTGAFromMemory(bytes.data(), bytes.size()))
         return fail(std::string(fileName) + ": " + mError);

@@ -4,10 +4,11 @@
 #include "rvmeshfile.h"
 
 #include <cassert>
-#include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
+
+#include "rvfile.h"
 
 namespace {
 
@@ -358,39 +359,15 @@ bool rvMeshFile::loadFromMemory(const void* data, std::size_t size) {
 
 bool rvMeshFile::load(const char* path) {
     clear();
-    mError.clear();
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        mError = std::string("cannot open '") + path + "': " + std::strerror(errno);
+    std::vector<std::uint8_t> image;
+    if (!rvReadFile(path, &image, &mError)) {
         return false;
     }
-    // The size is only a hint for the first read: the loop reads whatever the file holds.
-    std::size_t step = 65536;
-    if (std::fseek(file, 0, SEEK_END) == 0) {
-        long end = std::ftell(file);
-        if (end > 0)
-            step = std::size_t(end) + 1;
-        std::fseek(file, 0, SEEK_SET);
-    }
-    std::vector<unsigned char> image;
-    std::size_t used = 0;
-    for (;;) {
-        image.resize(used + step);
-        step = 65536;
-        std::size_t got = std::fread(image.data() + used, 1, image.size() - used, file);
-        used += got;
-        if (got == 0)
-            break;
-    }
-    bool failed = std::ferror(file) != 0;
-    int readErrno = errno;
-    std::fclose(file);
-    if (failed) {
-        mError = std::string("cannot read '") + path + "': " + std::strerror(readErrno);
+    if (!loadFromMemory(image.data(), image.size())) {
+        mError = std::string(path) + ": " + mError;
         return false;
     }
-    image.resize(used);
-    return loadFromMemory(image.data(), image.size());
+    return true;
 }
 
 std::vector<std::uint8_t> rvEncodeMeshFile(const rvMeshFile& record) {
@@ -436,20 +413,6 @@ std::vector<std::uint8_t> rvEncodeMeshFile(const rvMeshFile& record) {
 }
 
 bool rvWriteMeshFile(const char* path, const rvMeshFile& record, std::string* error) {
-    std::vector<std::uint8_t> image = rvEncodeMeshFile(record);
-    std::FILE* file = std::fopen(path, "wb");
-    if (file == nullptr) {
-        if (error)
-            *error = std::string("cannot create '") + path + "': " + std::strerror(errno);
-        return false;
-    }
-    bool ok = std::fwrite(image.data(), 1, image.size(), file) == image.size();
-    int writeErrno = errno;
-    if (std::fclose(file) != 0 && ok) {
-        ok = false;
-        writeErrno = errno;
-    }
-    if (!ok && error)
-        *error = std::string("cannot write '") + path + "': " + std::strerror(writeErrno);
-    return ok;
+    const std::vector<std::uint8_t> image = rvEncodeMeshFile(record);
+    return rvWriteFile(path, image.data(), image.size(), error);
 }

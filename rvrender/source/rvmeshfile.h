@@ -49,9 +49,10 @@ public:
     rvMeshFile() = default;
 
     // Reads a whole file. True on success. On failure the record is left empty and error()
-    // gives one line saying why (for example "BONI: length 400 is not 4 × vertexCount (120)").
+    // gives one line naming the file and saying why (for example "zax.MSH: BONI: length 400
+    // is not 4 × vertexCount (120)").
     bool load(const char* path);
-    // The same for a file image in memory.
+    // The same for a file image in memory; error() then names no file.
     bool loadFromMemory(const void* data, std::size_t size);
     const std::string& error() const { return mError; }
 

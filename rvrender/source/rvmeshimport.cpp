@@ -6,14 +6,6 @@
 #include "rvmesh.h"
 #include "rvmeshfile.h"
 
-namespace {
-
-std::string loadFailure(const char* file, const rvMeshFile& record) {
-    return std::string(file) + ": " + record.error();
-}
-
-} // namespace
-
 void rvFillMeshFromRecord(const rvMeshFile& record, rvMesh* mesh) {
     assert(mesh && "Error in rvFillMeshFromRecord()");
     const int n = static_cast<int>(record.vertexCount);
@@ -50,7 +42,7 @@ bool rvImportMeshFile(const char* file, rvMesh* mesh, std::string* error) {
     rvMeshFile record;
     if (!record.load(file)) {
         if (error) {
-            *error = loadFailure(file, record);
+            *error = record.error();
         }
         return false;
     }
@@ -67,7 +59,7 @@ bool rvImportAnimMeshFile(const char* file, rvAnimMesh* anim, rvMesh* innerMesh,
         // No skeleton either: an empty mesh with bones would have nothing to pose.
         anim->setSkeleton(rvMeshFile());
         if (error) {
-            *error = loadFailure(file, record);
+            *error = record.error();
         }
         return false;
     }
