@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "rvfile.h"
 #include "rvmesh.h"
 #include "rvmessage.h"
 #include "rvrender.h"
@@ -140,18 +141,14 @@ bool rvParseGlyphText(const std::string& text, rvFontSet* font, std::string* err
 }
 
 bool rvReadGlyphFile(const char* fileName, rvFontSet* font, std::string* error) {
-    // Binary mode: CR LF is folded by the line reader on every platform alike.
-    std::FILE* file = fileName ? std::fopen(fileName, "rb") : nullptr;
-    if (!file) {
+    std::vector<std::uint8_t> bytes;
+    if (!rvReadFile(fileName, &bytes, nullptr)) {
         if (error) {
             *error = std::string("Unable to Open UV File: ") + (fileName ? fileName : "(null)");
         }
         return false;
     }
-    auto next = [file]() -> int { return std::getc(file); };
-    const bool complete = readGlyphs(next, font, error);
-    std::fclose(file);
-    return complete;
+    return rvParseGlyphText(std::string(bytes.begin(), bytes.end()), font, error);
 }
 
 int rvLayoutString(const rvFontSet& font, const char* text, float x, float y, float lineSpacing,
@@ -185,13 +182,7 @@ int rvLayoutString(const rvFontSet& font, const char* text, float x, float y, fl
 
 rvHUDTextManager::rvHUDTextManager() : mRender(nullptr) {}
 
-rvHUDTextManager::~rvHUDTextManager() {
-    mFontSets.clear();
-    for (rvMesh* mesh : mStrings) {
-        delete mesh;
-    }
-    mStrings.clear();
-}
+rvHUDTextManager::~rvHUDTextManager() = default;
 
 int rvHUDTextManager::loadFontSet(const char* textureFilename, const char* uvInfoFilename) {
     assert(textureFilename != nullptr && "Bad Texture Filename");
@@ -233,12 +224,13 @@ rvMesh* rvHUDTextManager::getString(int index) const {
     if (index < 0 || static_cast<size_t>(index) >= mStrings.size()) {
         return nullptr;
     }
-    return mStrings[index];
+    return mStrings[index].get();
 }
 
-rvMesh* rvHUDTextManager::buildStringMesh(const char* text, float x, float y, float lineSpacing,
-                                          float a, float r, float g, float b, float scale,
-                                          int fHandle) {
+std::unique_ptr<rvMesh> rvHUDTextManager::buildStringMesh(const char* text, float x, float y,
+                                                          float lineSpacing, float a, float r,
+                                                          float g, float b, float scale,
+                                                          int fHandle) {
     const bool validHandle = fHandle >= 0 && static_cast<size_t>(fHandle) < mFontSets.size();
     assert(validHandle && "fHandle >= 0 && fHandle < mFontSets.size()");
     assert(mRender != nullptr && "HUD text manager has no renderer");
@@ -256,8 +248,7 @@ rvMesh* rvHUDTextManager::buildStringMesh(const char* text, float x, float y, fl
         colors.insert(colors.end(), {a, r, g, b});
     }
 
-    rvMesh* mesh = nullptr;
-    mRender->createMesh(&mesh, kTriangleList);
+    std::unique_ptr<rvMesh> mesh(mRender->createMesh(nullptr, kTriangleList));
     if (!mesh) {
         return nullptr;
     }
@@ -271,21 +262,53 @@ rvMesh* rvHUDTextManager::buildStringMesh(const char* text, float x, float y, fl
     return mesh;
 }
 
-int rvHUDTextManager::appendString(rvMesh* mesh) {
+int rvHUDTextManager::addString(const char* text, float x, float y, float lineSpacing, float a,
+                                float r, float g, float b, float scale, int fHandle) {
+    std::unique_ptr<rvMesh> mesh =
+        buildStringMesh(text, x, y, lineSpacing, a, r, g, b, scale, fHandle);
     if (!mesh) {
         return -1;
     }
-    mStrings.push_back(mesh);
-    return static_cast<int>(mStrings.size()) - 1;
+    mStrings.push_back(std::move(mesh));
+    return getStringCount() - 1;
 }
 
-void rvHUDTextManager::replaceString(int index, rvMesh* mesh) {
-    const bool validIndex = index >= 0 && static_cast<size_t>(index) < mStrings.size();
-    assert(validIndex && "index <= mStrings.size()-1");
-    if (!validIndex || !mesh) {
-        delete mesh;
-        return;
+bool rvHUDTextManager::setString(int index, const char* text, float x, float y, float lineSpacing,
+                                 float a, float r, float g, float b, float scale, int fHandle) {
+    assert(isString(index) && "index <= mStrings.size()-1");
+    if (!isString(index)) {
+        return false;
     }
-    delete mStrings[index];
-    mStrings[index] = mesh;
+    std::unique_ptr<rvMesh> mesh =
+        buildStringMesh(text, x, y, lineSpacing, a, r, g, b, scale, fHandle);
+    if (!mesh) {
+        return false;
+    }
+    mStrings[index] = std::move(mesh);
+    return true;
+}
+
+bool rvHUDTextManager::drawString(int index) {
+    assert(isString(index) && "index <= mStrings.size()-1");
+    assert(mRender && "HUD text manager has no renderer");
+    if (!isString(index) || !mRender) {
+        return false;
+    }
+    mRender->setTexture(mStrings[index]->getTexture());
+    drawStringMesh(mStrings[index].get());
+    mRender->setTexture(nullptr);
+    return true;
+}
+
+bool rvHUDTextManager::drawStrings() {
+    assert(mRender && "HUD text manager has no renderer");
+    if (!mRender) {
+        return false;
+    }
+    for (const std::unique_ptr<rvMesh>& mesh : mStrings) {
+        mRender->setTexture(mesh->getTexture());
+        drawStringMesh(mesh.get());
+    }
+    mRender->setTexture(nullptr);
+    return true;
 }

@@ -53,7 +53,10 @@ void rvParseGlyphLine(const char* line, rvGlyph* glyph);
 int rvLayoutString(const rvFontSet& font, const char* text, float x, float y, float lineSpacing,
                    float scale, std::vector<float>* positions, std::vector<float>* uvs);
 
-// Slot order: addString, setString, drawString, drawStrings, then the destructor.
+// The HUD text manager: every string is one triangle-list mesh made through the renderer and
+// drawn with the renderer's drawMesh. Slot order: addString, setString, drawString,
+// drawStrings, then the destructor. A back end only draws one string's mesh (the hook after
+// the slots), with its font texture already bound.
 class rvHUDTextManager {
 public:
     static constexpr const char* kDefaultFontTexture = "fonts/textImageDungeon.bmp";
@@ -61,12 +64,19 @@ public:
 
     rvHUDTextManager();
 
+    // Returns the new string's index (0 for the first), or -1 when no mesh could be made.
+    // An invalid fHandle or a missing renderer is a caller error (asserted; -1).
     virtual int addString(const char* text, float x, float y, float lineSpacing, float a, float r,
-                          float g, float b, float scale, int fHandle) = 0;
+                          float g, float b, float scale, int fHandle);
+    // Rebuilds the string at index; the others keep their indices. An invalid index is a
+    // caller error (asserted; false and nothing changed when assertions are off).
     virtual bool setString(int index, const char* text, float x, float y, float lineSpacing,
-                           float a, float r, float g, float b, float scale, int fHandle) = 0;
-    virtual bool drawString(int index) = 0;
-    virtual bool drawStrings() = 0;
+                           float a, float r, float g, float b, float scale, int fHandle);
+    // Binds the string's font texture, draws it, and unbinds the stage-0 texture. Needs the
+    // renderer's context. An invalid index is a caller error (asserted; false).
+    virtual bool drawString(int index);
+    // Every string in index order, then the stage-0 texture is unbound (also with none).
+    virtual bool drawStrings();
     virtual ~rvHUDTextManager();
 
     // Adds a font set and returns its handle. A glyph file that cannot be opened or read
@@ -83,20 +93,19 @@ public:
     rvMesh* getString(int index) const;
 
 protected:
-    // Builds the triangle-list mesh of one string through the renderer: positions, colours
-    // (a, r, g, b on every vertex), uvs and the font texture. The caller owns the result.
-    // An invalid fHandle or a missing renderer is a caller error (asserted; null when
-    // assertions are off).
-    rvMesh* buildStringMesh(const char* text, float x, float y, float lineSpacing, float a, float r,
-                            float g, float b, float scale, int fHandle);
-    // Appends a string mesh (owned) and returns its index; null adds nothing and yields -1.
-    int appendString(rvMesh* mesh);
-    // Replaces the string at index (deleting the old mesh); the others keep their indices.
-    // An invalid index is a caller error (asserted); otherwise, like a null mesh, it leaves the
-    // list unchanged and the given mesh is deleted.
-    void replaceString(int index, rvMesh* mesh);
+    // Draws one string's mesh, its font texture bound on stage 0: the back end's filtering
+    // for text around the renderer's drawMesh.
+    virtual void drawStringMesh(rvMesh* mesh) = 0;
 
     std::vector<std::unique_ptr<rvFontSet>> mFontSets;
-    std::vector<rvMesh*> mStrings; // owned
+    std::vector<std::unique_ptr<rvMesh>> mStrings;
     rvRender* mRender;
+
+private:
+    // The triangle-list mesh of one string: positions, colours (a, r, g, b on every vertex),
+    // uvs and the font texture; null for an invalid fHandle or without a renderer (asserted).
+    std::unique_ptr<rvMesh> buildStringMesh(const char* text, float x, float y, float lineSpacing,
+                                            float a, float r, float g, float b, float scale,
+                                            int fHandle);
+    bool isString(int index) const { return index >= 0 && index < getStringCount(); }
 };

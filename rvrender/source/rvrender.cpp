@@ -1,7 +1,20 @@
 #include "rvrender.h"
 
+#include <algorithm>
+#include <cassert>
 #include <cmath>
 #include <cstring>
+
+#include "rvanimmesh.h"
+#include "rvhudtextmanager.h"
+#include "rvmesh.h"
+#include "rvmeshimport.h"
+#include "rvmessage.h"
+#include "rvtexture.h"
+
+namespace {
+constexpr const char* kImportCaption = "File IO Error";
+}
 
 int getPrimitiveCount(int type) {
     switch (type) {
@@ -47,24 +60,178 @@ rvRender::rvRender() : mWindow(nullptr) {
     mStates.fillMode = 0;
 }
 
-rvRender::~rvRender() = default;
+rvRender::~rvRender() {
+    stopManagers();
+}
 
-void rvRender::resetStateFlags() {
+void rvRender::startManagers(std::unique_ptr<rvTextureManager> textures, void* device,
+                             std::unique_ptr<rvHUDTextManager> hud) {
+    mTextureManager = std::move(textures);
+    mTextureManager->init(device);
+    gTextureManager = mTextureManager.get();
+    mHUD = std::move(hud);
+    mHUD->setRenderer(this);
+    mHUD->loadDefaultFontSet();
+}
+
+void rvRender::stopManagers() {
+    mHUD.reset();
+    if (mTextureManager && gTextureManager == mTextureManager.get()) {
+        gTextureManager = nullptr;
+    }
+    mTextureManager.reset();
+}
+
+// --- Render states ---------------------------------------------------------------------------
+
+void rvRender::resetRenderStates() {
     mStates.flags[kStateDepthTest] = true;
     mStates.flags[kStateBlend] = false;
     mStates.flags[kStateCull] = true;
     mStates.flags[kStateLighting] = false;
 }
 
-void rvRender::pushStateRecord() {
+void rvRender::pushRenderStates() {
     mSavedStates.push_back(mStates);
 }
 
-bool rvRender::popStateRecord() {
-    if (mSavedStates.empty()) {
+void rvRender::popRenderStates() {
+    if (!mSavedStates.empty()) {
+        mStates = mSavedStates.back();
+        mSavedStates.pop_back();
+    }
+    for (int i = 0; i < kStateCount; ++i) {
+        setRenderState(i, mStates.flags[i]);
+    }
+}
+
+// --- Transforms ------------------------------------------------------------------------------
+
+bool rvRender::lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) {
+    assert(eye && at && up && "lookAt needs eye, at and up");
+    if (!eye || !at || !up) {
         return false;
     }
-    mStates = mSavedStates.back();
-    mSavedStates.pop_back();
+    return setViewMatrix(rvLookAtRH(*eye, *at, *up));
+}
+
+void rvRender::updateFrustum() {
+    rvMatrix44 wvp;
+    getWorldViewProjection(wvp.m);
+    rvExtractFrustum(wvp, &mFrustum);
+}
+
+unsigned int rvRender::makeColor(unsigned char a, unsigned char r, unsigned char g,
+                                 unsigned char b) {
+    return (static_cast<unsigned int>(a) << 24) | (static_cast<unsigned int>(r) << 16) |
+           (static_cast<unsigned int>(g) << 8) | static_cast<unsigned int>(b);
+}
+
+// --- Meshes ----------------------------------------------------------------------------------
+
+rvAnimMesh* rvRender::newAnimMesh() {
+    return new rvAnimMesh;
+}
+
+rvTexture* rvRender::createMeshFromPrimitive(rvPrimitiveModel* model, rvMesh** out,
+                                             int primitiveType) {
+    rvMesh* mesh = createMesh(out, primitiveType);
+    assert(model && !model->geometry.empty() && "model has no geometry");
+    if (!model || model->geometry.empty()) {
+        return nullptr;
+    }
+    const rvPrimitiveGeometry& g = model->geometry[0];
+    const int positions = std::min(g.vertexCount * 3, static_cast<int>(g.positions.size()));
+    const int indices = std::min(g.indexCount, static_cast<int>(g.indices.size()));
+    const int uvs = std::min(g.vertexCount * 2, static_cast<int>(g.uvs.size()));
+    mesh->setPositions(g.positions.data(), positions);
+    mesh->setIndexArray16(g.indices.data(), indices);
+    mesh->setUVs(g.uvs.data(), uvs);
+    return mesh->loadTexture(model->textureName.c_str());
+}
+
+void rvRender::importMSHFile(const char* file, rvAnimMesh** out) {
+    assert(file && out && "importMSHFile needs a file name and an out pointer");
+    if (!out) {
+        return;
+    }
+    rvAnimMesh* anim = newAnimMesh();
+    *out = anim;
+    std::string error;
+    if (!rvImportAnimMeshFile(file ? file : "", anim, createMesh(nullptr, kTriangleList), &error)) {
+        rvShowMessage(error.c_str(), kImportCaption);
+    }
+}
+
+void rvRender::importMSHFile(const char* file, rvMesh** out) {
+    assert(file && out && "importMSHFile needs a file name and an out pointer");
+    if (!out) {
+        return;
+    }
+    std::string error;
+    if (!rvImportMeshFile(file ? file : "", createMesh(out, kTriangleList), &error)) {
+        rvShowMessage(error.c_str(), kImportCaption);
+    }
+}
+
+// --- Textures and HUD text -------------------------------------------------------------------
+
+rvTexture* rvRender::loadTexture(const char* file) {
+    return mTextureManager ? mTextureManager->loadTexture(file) : nullptr;
+}
+
+rvTexture* rvRender::createTexture(const void* data, const char* name, int width, int height,
+                                   unsigned char bitDepth) {
+    return mTextureManager ? mTextureManager->createTexture(data, name, width, height, bitDepth)
+                           : nullptr;
+}
+
+rvTexture* rvRender::loadMipmappedTexture(const char* file) {
+    return mTextureManager ? mTextureManager->loadMipmappedTexture(file) : nullptr;
+}
+
+rvTexture* rvRender::createMipmappedTexture(const void* data, const char* name, int width,
+                                            int height, unsigned char bitDepth) {
+    return mTextureManager
+               ? mTextureManager->createMipmappedTexture(data, name, width, height, bitDepth)
+               : nullptr;
+}
+
+int rvRender::loadFontSet(const char* textureFilename, const char* uvInfoFilename) {
+    return mHUD ? mHUD->loadFontSet(textureFilename, uvInfoFilename) : -1;
+}
+
+int rvRender::addString(const char* text, float x, float y, float lineSpacing, float a, float r,
+                        float g, float b, float scale, int fHandle) {
+    return mHUD ? mHUD->addString(text, x, y, lineSpacing, a, r, g, b, scale, fHandle) : -1;
+}
+
+bool rvRender::releaseFontSet(int) {
     return true;
+}
+
+bool rvRender::setString(int index, const char* text, float x, float y, float lineSpacing, float a,
+                         float r, float g, float b, float scale, int fHandle) {
+    return mHUD ? mHUD->setString(index, text, x, y, lineSpacing, a, r, g, b, scale, fHandle)
+                : false;
+}
+
+template <typename Draw> bool rvRender::drawInOrtho(Draw draw) {
+    if (!mHUD) {
+        return false;
+    }
+    toggleOrtho();
+    enableAlphaTest(0.0f);
+    const bool drawn = draw(*mHUD);
+    disableAlphaTest();
+    toggleOrtho();
+    return drawn;
+}
+
+bool rvRender::drawString(int index) {
+    return drawInOrtho([index](rvHUDTextManager& hud) { return hud.drawString(index); });
+}
+
+bool rvRender::drawStrings() {
+    return drawInOrtho([](rvHUDTextManager& hud) { return hud.drawStrings(); });
 }

@@ -1,7 +1,12 @@
 // The abstract renderer: everything the application draws goes through these 66 operations,
-// implemented once per back end (Direct3D 9 and OpenGL). Operations one back end cannot
-// honour (effect files on OpenGL, assembly programs on Direct3D) are stubs that show a fixed
-// message. The slot order is part of the contract between the back ends.
+// implemented per back end (Direct3D 9 and OpenGL). Operations one back end cannot honour
+// (effect files on OpenGL, assembly programs on Direct3D) are stubs that show a fixed message.
+// The slot order is part of the contract between the back ends.
+//
+// The operations that are the same on every back end are carried out here, once: the render-
+// state stack, lookAt, the mesh import and primitive models, the texture and HUD text
+// operations (which forward to the managers a back end's init creates), makeColor and the
+// frustum. The pure slots are the back end's.
 //
 // Shared conventions: matrices are rvMatrix44 (row-major, row vectors, world · view ·
 // projection); colours given as four floats are alpha, red, green, blue in 0…1; a packed
@@ -9,6 +14,7 @@
 #pragma once
 
 #include <deque>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -20,6 +26,8 @@ class rvMesh;
 class rvAnimMesh;
 class rvTexture;
 class rvParticleManager;
+class rvTextureManager;
+class rvHUDTextManager;
 struct ID3DXEffect;
 
 // Primitive types.
@@ -105,59 +113,73 @@ class rvRender {
 public:
     rvRender();
 
-    virtual bool init(zrWindow* window) = 0;                                     // 0
-    virtual bool setFillMode(int mode) = 0;                                      // 1
-    virtual bool setRenderState(int state, bool enable) = 0;                     // 2
-    virtual void enableAlphaTest(float reference) = 0;                           // 3
-    virtual void disableAlphaTest() = 0;                                         // 4
-    virtual void resetRenderStates() = 0;                                        // 5
-    virtual void pushRenderStates() = 0;                                         // 6
-    virtual void popRenderStates() = 0;                                          // 7
+    virtual bool init(zrWindow* window) = 0;                 // 0
+    virtual bool setFillMode(int mode) = 0;                  // 1
+    virtual bool setRenderState(int state, bool enable) = 0; // 2
+    virtual void enableAlphaTest(float reference) = 0;       // 3
+    virtual void disableAlphaTest() = 0;                     // 4
+    // Stores depth on, blending off, culling on, lighting off; nothing is applied.
+    virtual void resetRenderStates(); // 5
+    // Pushes the four flags and the fill mode.
+    virtual void pushRenderStates(); // 6
+    // Restores the top record if there is one, then re-applies the four flags through
+    // setRenderState (also on an empty stack); a restored fill mode is stored, not applied.
+    virtual void popRenderStates();                                              // 7
     virtual bool setPerspective(float fovYDegrees, float nearZ, float farZ) = 0; // 8
     virtual bool setViewport(int x, int y, int width, int height) = 0;           // 9
     virtual bool setViewMatrix(rvMatrix44 view) = 0;                             // 10
-    virtual bool lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) = 0;       // 11
-    virtual bool setWorldMatrix(rvMatrix44* world) = 0;                          // 12
-    virtual void getWorldViewProjection(float* out) = 0;                         // 13
-    virtual rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) = 0;       // 14
-    virtual bool beginScene() = 0;                                               // 15
-    virtual bool endScene() = 0;                                                 // 16
-    virtual bool clear(const float* argb, float depth) = 0;                      // 17
-    virtual bool drawMesh(rvMesh* mesh) = 0;                                     // 18
+    // setViewMatrix with the right-handed look-at.
+    virtual bool lookAt(rvVector3* eye, rvVector3* at, rvVector3* up);     // 11
+    virtual bool setWorldMatrix(rvMatrix44* world) = 0;                    // 12
+    virtual void getWorldViewProjection(float* out) = 0;                   // 13
+    virtual rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) = 0; // 14
+    virtual bool beginScene() = 0;                                         // 15
+    virtual bool endScene() = 0;                                           // 16
+    virtual bool clear(const float* argb, float depth) = 0;                // 17
+    virtual bool drawMesh(rvMesh* mesh) = 0;                               // 18
     virtual bool drawIndexedPrimitives(int type, const float* vertices, int vertexCount,
                                        const unsigned short* indices, int indexCount,
                                        int primitiveCount) = 0; // 19
     virtual bool drawPrimitives(int type, const float* vList, int vertexCount,
                                 int primitiveCount) = 0;             // 20
     virtual rvMesh* createMesh(rvMesh** out, int primitiveType) = 0; // 21
+    // A mesh from the first geometry entry (counts beyond what the entry holds are cut to
+    // it), then its loadTexture with the model's texture name, whose result is returned.
     virtual rvTexture* createMeshFromPrimitive(rvPrimitiveModel* model, rvMesh** out,
-                                               int primitiveType) = 0;  // 22
-    virtual void importMSHFile(const char* file, rvAnimMesh** out) = 0; // 23
-    virtual void importMSHFile(const char* file, rvMesh** out) = 0;     // 24
-    virtual rvTexture* loadTexture(const char* file) = 0;               // 25
+                                               int primitiveType); // 22
+    // Both forms hand out a triangle-list mesh filled from the file (rvmeshimport.h); a file
+    // that cannot be loaded is reported ("File IO Error") and the mesh is then empty.
+    virtual void importMSHFile(const char* file, rvAnimMesh** out); // 23
+    virtual void importMSHFile(const char* file, rvMesh** out);     // 24
+    // Slots 25–28 forward to the texture manager; null before init.
+    virtual rvTexture* loadTexture(const char* file); // 25
     virtual rvTexture* createTexture(const void* data, const char* name, int width, int height,
-                                     unsigned char bitDepth) = 0;  // 26
-    virtual rvTexture* loadMipmappedTexture(const char* file) = 0; // 27
+                                     unsigned char bitDepth);  // 26
+    virtual rvTexture* loadMipmappedTexture(const char* file); // 27
     virtual rvTexture* createMipmappedTexture(const void* data, const char* name, int width,
-                                              int height, unsigned char bitDepth) = 0;    // 28
-    virtual int loadFontSet(const char* textureFilename, const char* uvInfoFilename) = 0; // 29
+                                              int height, unsigned char bitDepth); // 28
+    // Slots 29–34 forward to the HUD text manager (-1 or false before init).
+    virtual int loadFontSet(const char* textureFilename, const char* uvInfoFilename); // 29
     virtual int addString(const char* text, float x, float y, float lineSpacing, float a, float r,
-                          float g, float b, float scale, int fHandle) = 0; // 30
-    virtual bool releaseFontSet(int handle) = 0;                           // 31
+                          float g, float b, float scale, int fHandle); // 30
+    // Does nothing and returns true.
+    virtual bool releaseFontSet(int handle); // 31
     virtual bool setString(int index, const char* text, float x, float y, float lineSpacing,
-                           float a, float r, float g, float b, float scale,
-                           int fHandle) = 0;          // 32
-    virtual bool drawString(int index) = 0;           // 33
-    virtual bool drawStrings() = 0;                   // 34
+                           float a, float r, float g, float b, float scale, int fHandle); // 32
+    // Drawn in the 2D mode (toggleOrtho) with enableAlphaTest(0).
+    virtual bool drawString(int index);               // 33
+    virtual bool drawStrings();                       // 34
     virtual void setTexture(rvTexture* texture) = 0;  // 35
     virtual void setTexture2(rvTexture* texture) = 0; // 36
+    // Packed ARGB: a << 24 | r << 16 | g << 8 | b.
     virtual unsigned int makeColor(unsigned char a, unsigned char r, unsigned char g,
-                                   unsigned char b) = 0;                                      // 37
-    virtual void toggleOrtho() = 0;                                                           // 38
-    virtual void toggleFullScreen() = 0;                                                      // 39
-    virtual rvVector3* unproject(rvVector3* out, float x, float y, float z) = 0;              // 40
-    virtual rvParticleManager* createParticleManager() = 0;                                   // 41
-    virtual void updateFrustum() = 0;                                                         // 42
+                                   unsigned char b);                             // 37
+    virtual void toggleOrtho() = 0;                                              // 38
+    virtual void toggleFullScreen() = 0;                                         // 39
+    virtual rvVector3* unproject(rvVector3* out, float x, float y, float z) = 0; // 40
+    virtual rvParticleManager* createParticleManager() = 0;                      // 41
+    // The six planes of getWorldViewProjection (rvExtractFrustum).
+    virtual void updateFrustum();                                                             // 42
     virtual void loadFX(rvShader* shader) = 0;                                                // 43
     virtual void setCurrentFX(rvShader* shader) = 0;                                          // 44
     virtual void setFXTechnique(std::string name) = 0;                                        // 45
@@ -190,17 +212,24 @@ public:
     const rvFrustum& getFrustum() const { return mFrustum; }
     const rvRenderStates& getRenderStates() const { return mStates; }
     zrWindow* getWindow() const { return mWindow; }
+    rvTextureManager* getTextureManager() const { return mTextureManager.get(); }
+    rvHUDTextManager* getHUDTextManager() const { return mHUD.get(); }
 
     rvRender(const rvRender&) = delete;
     rvRender& operator=(const rvRender&) = delete;
 
 protected:
-    // Stores depth on, blending off, culling on, lighting off (nothing is applied).
-    void resetStateFlags();
-    // Pushes the current record.
-    void pushStateRecord();
-    // Restores and removes the top record; false (nothing changed) on an empty stack.
-    bool popStateRecord();
+    // The animated mesh importMSHFile fills: an rvAnimMesh, which skins on the processor.
+    virtual rvAnimMesh* newAnimMesh();
+
+    // Called by a back end's init: initialises the texture manager with the device and
+    // publishes it in gTextureManager, and gives the HUD text manager this renderer and the
+    // default font set.
+    void startManagers(std::unique_ptr<rvTextureManager> textures, void* device,
+                       std::unique_ptr<rvHUDTextManager> hud);
+    // Destroys the managers, the HUD text first, and clears gTextureManager if it is ours. A
+    // back end calls it while the graphics objects they hold can still be released.
+    void stopManagers();
     // Whether a render-state index is one of the four.
     static bool isValidState(int state) { return state >= 0 && state < kStateCount; }
 
@@ -208,4 +237,10 @@ protected:
     zrWindow* mWindow;
     rvRenderStates mStates;
     std::deque<rvRenderStates> mSavedStates;
+    std::unique_ptr<rvTextureManager> mTextureManager;
+    std::unique_ptr<rvHUDTextManager> mHUD;
+
+private:
+    // HUD text in the 2D mode with the alpha test on.
+    template <typename Draw> bool drawInOrtho(Draw draw);
 };

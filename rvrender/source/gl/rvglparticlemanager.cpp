@@ -5,18 +5,15 @@
 #include <cstring>
 
 #include "glprocs.h"
-#include "rvglrender.h"
 #include "rvgltexturemanager.h"
 #include "rvmessage.h"
 
-rvGLParticleManager::rvGLParticleManager() : mRender(nullptr), mPointParameters(false) {}
+rvGLParticleManager::rvGLParticleManager()
+    : mColors(static_cast<size_t>(kBufferParticles) * 4), mPointParameters(false) {}
 
 rvGLParticleManager::~rvGLParticleManager() = default;
 
-void rvGLParticleManager::init(void* handle) {
-    mRender = static_cast<rvGLRender*>(handle);
-    mPositionBuffer.assign(static_cast<size_t>(kBufferParticles) * 3, 0.0f);
-    mColorBuffer.assign(static_cast<size_t>(kBufferParticles) * 4, 0.0f);
+void rvGLParticleManager::init(void*) {
     mBatchCount = 0;
     mPointParameters = false;
 
@@ -32,38 +29,16 @@ void rvGLParticleManager::init(void* handle) {
     mPointParameters = true;
 }
 
-void rvGLParticleManager::render() {
-    assert(!mPositionBuffer.empty() && !mColorBuffer.empty() &&
-           "mPositionBuffer != NULL && mColorBuffer != NULL");
-    if (mPositionBuffer.empty() || mColorBuffer.empty()) {
-        return;
-    }
-    for (const rvParticleSystem* system : mSystems) {
-        for (const rvParticle& particle : system->particles) {
-            float* position = &mPositionBuffer[3 * static_cast<size_t>(mBatchCount)];
-            position[0] = particle.position.x;
-            position[1] = particle.position.y;
-            position[2] = particle.position.z;
-            float* rgba = &mColorBuffer[4 * static_cast<size_t>(mBatchCount)];
-            rgba[0] = particle.color[1];
-            rgba[1] = particle.color[2];
-            rgba[2] = particle.color[3];
-            rgba[3] = particle.color[0];
-            if (++mBatchCount == kMaxBatch) {
-                drawBatch(system->texture, system->pointSize, mBatchCount);
-                mBatchCount = 0;
-            }
-        }
-        drawBatch(system->texture, system->pointSize, mBatchCount);
-        mBatchCount = 0;
-    }
-}
-
 void rvGLParticleManager::drawBatch(rvTexture* texture, float pointSize, int count) {
-    if (mPositionBuffer.empty() || mColorBuffer.empty()) {
-        return;
-    }
     count = std::clamp(count, 0, static_cast<int>(kBufferParticles));
+    for (int i = 0; i < count; ++i) {
+        const float* argb = &mBatchColors[4 * static_cast<size_t>(i)];
+        float* rgba = &mColors[4 * static_cast<size_t>(i)];
+        rgba[0] = argb[1];
+        rgba[1] = argb[2];
+        rgba[2] = argb[3];
+        rgba[3] = argb[0];
+    }
     if (mPointParameters) {
         const GLfloat attenuation[3] = {1.0f, 0.0f, 0.01f};
         RV_GL(glPointParameterfvARB)(GL_POINT_DISTANCE_ATTENUATION_ARB, attenuation);
@@ -81,9 +56,9 @@ void rvGLParticleManager::drawBatch(rvTexture* texture, float pointSize, int cou
     glDisable(GL_DEPTH_TEST);
 
     glEnableClientState(GL_VERTEX_ARRAY);
-    glVertexPointer(3, GL_FLOAT, 0, mPositionBuffer.data());
+    glVertexPointer(3, GL_FLOAT, 0, mBatchPositions.data());
     glEnableClientState(GL_COLOR_ARRAY);
-    glColorPointer(4, GL_FLOAT, 0, mColorBuffer.data());
+    glColorPointer(4, GL_FLOAT, 0, mColors.data());
 
     const auto* glTexture = dynamic_cast<const rvGLTexture*>(texture);
     glEnable(GL_TEXTURE_2D);

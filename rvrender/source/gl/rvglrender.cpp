@@ -3,7 +3,6 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 #include <GL/glu.h>
-#include <SDL.h>
 
 #include <algorithm>
 #include <cassert>
@@ -17,69 +16,36 @@
 #include "rvglmesh.h"
 #include "rvglparticlemanager.h"
 #include "rvgltexturemanager.h"
-#include "rvmeshimport.h"
+#include "rvfile.h"
 #include "rvmessage.h"
+#include "zrglcontext.h"
 #include "zrwindow.h"
 
 namespace {
 
 constexpr const char* kInitError = "Error initializing the OpenGL objects ";
 constexpr const char* kInitCaption = "GL Init Error";
-constexpr const char* kImportCaption = "File IO Error";
 constexpr float kDefaultFov = 60.0f;
 constexpr float kDefaultNear = 1.0f;
 constexpr float kDefaultFar = 8192.0f;
 constexpr int kMinDepthBits = 16;
 
-SDL_Window* sdlWindow(const zrWindow* window) {
-    return window ? static_cast<SDL_Window*>(window->getHwnd()) : nullptr;
-}
-
 rvGLTexture* asGLTexture(rvTexture* texture) {
     return dynamic_cast<rvGLTexture*>(texture);
-}
-
-// Reads a whole file; false when it cannot be opened or read.
-bool readFile(const char* filename, std::string* text) {
-    std::FILE* file = std::fopen(filename, "rb");
-    if (!file) {
-        return false;
-    }
-    char block[4096];
-    size_t n = 0;
-    while ((n = std::fread(block, 1, sizeof(block), file)) > 0) {
-        text->append(block, n);
-    }
-    const bool ok = !std::ferror(file);
-    std::fclose(file);
-    return ok;
 }
 
 } // namespace
 
 rvGLRender::rvGLRender()
-    : mContext(nullptr), mOrtho(false), mVertexProgramDisabled(false),
-      mFragmentProgramDisabled(false), mInitialised(false) {}
+    : mOrtho(false), mVertexProgramDisabled(false), mFragmentProgramDisabled(false),
+      mInitialised(false) {}
 
 rvGLRender::~rvGLRender() {
     // The managers delete GL names, so they go first, while the context is still current.
     if (mContext) {
-        SDL_GL_MakeCurrent(sdlWindow(mWindow), mContext);
+        mContext->makeCurrent();
     }
-    mHUD.reset();
-    if (gTextureManager == mTextureManager.get()) {
-        gTextureManager = nullptr;
-    }
-    mTextureManager.reset();
-    releaseContext();
-}
-
-void rvGLRender::releaseContext() {
-    if (mContext) {
-        SDL_GL_MakeCurrent(sdlWindow(mWindow), nullptr);
-        SDL_GL_DeleteContext(mContext);
-        mContext = nullptr;
-    }
+    stopManagers();
 }
 
 bool rvGLRender::init(zrWindow* window) {
@@ -92,33 +58,17 @@ bool rvGLRender::init(zrWindow* window) {
     }
     mWindow = window;
 
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_PROFILE_MASK, SDL_GL_CONTEXT_PROFILE_COMPATIBILITY);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MAJOR_VERSION, 2);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_MINOR_VERSION, 1);
-    SDL_GL_SetAttribute(SDL_GL_CONTEXT_FLAGS, 0);
-    SDL_GL_SetAttribute(SDL_GL_DOUBLEBUFFER, 1);
-    SDL_GL_SetAttribute(SDL_GL_DEPTH_SIZE, 24);
-    SDL_GL_SetAttribute(SDL_GL_RED_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_GREEN_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_BLUE_SIZE, 8);
-    SDL_GL_SetAttribute(SDL_GL_ALPHA_SIZE, 8);
-
-    mContext = SDL_GL_CreateContext(sdlWindow(window));
+    std::string error;
+    mContext = zrGLContext::create(window, zrGLContextParams(), &error);
     if (!mContext) {
-        std::fprintf(stderr, "SDL_GL_CreateContext: %s\n", SDL_GetError());
+        std::fprintf(stderr, "%s\n", error.c_str());
         rvShowMessage(kInitError, kInitCaption);
-        return false;
-    }
-    if (SDL_GL_MakeCurrent(sdlWindow(window), mContext) != 0) {
-        std::fprintf(stderr, "SDL_GL_MakeCurrent: %s\n", SDL_GetError());
-        rvShowMessage(kInitError, kInitCaption);
-        releaseContext();
         return false;
     }
     GLint depthBits = 0;
     glGetIntegerv(GL_DEPTH_BITS, &depthBits);
     if (depthBits < kMinDepthBits) {
-        releaseContext();
+        mContext.reset();
         return false;
     }
 
@@ -134,14 +84,8 @@ bool rvGLRender::init(zrWindow* window) {
     mView = rvMatrix44();
     reloadModelView();
 
-    mTextureManager = std::make_unique<rvGLTextureManager>();
-    mTextureManager->init(nullptr);
-    gTextureManager = mTextureManager.get();
-
-    mHUD = std::make_unique<rvGLHUDTextManager>();
-    mHUD->setRenderer(this);
-    mHUD->loadDefaultFontSet();
-
+    startManagers(std::make_unique<rvGLTextureManager>(), nullptr,
+                  std::make_unique<rvGLHUDTextManager>());
     mInitialised = true;
     return true;
 }
@@ -183,21 +127,6 @@ void rvGLRender::disableAlphaTest() {
     glDisable(GL_ALPHA_TEST);
 }
 
-void rvGLRender::resetRenderStates() {
-    resetStateFlags();
-}
-
-void rvGLRender::pushRenderStates() {
-    pushStateRecord();
-}
-
-void rvGLRender::popRenderStates() {
-    popStateRecord();
-    for (int i = 0; i < kStateCount; ++i) {
-        setRenderState(i, mStates.flags[i]);
-    }
-}
-
 // --- Transforms --------------------------------------------------------------------------------
 
 bool rvGLRender::setPerspective(float fovYDegrees, float nearZ, float farZ) {
@@ -226,16 +155,6 @@ void rvGLRender::reloadModelView() {
 
 bool rvGLRender::setViewMatrix(rvMatrix44 view) {
     mView = view;
-    reloadModelView();
-    return true;
-}
-
-bool rvGLRender::lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) {
-    assert(eye && at && up && "lookAt needs eye, at and up");
-    if (!eye || !at || !up) {
-        return false;
-    }
-    mView = rvLookAtRH(*eye, *at, *up);
     reloadModelView();
     return true;
 }
@@ -293,12 +212,6 @@ rvVector3* rvGLRender::unproject(rvVector3* out, float x, float y, float z) {
     return out;
 }
 
-void rvGLRender::updateFrustum() {
-    rvMatrix44 wvp;
-    getWorldViewProjection(wvp.m);
-    rvExtractFrustum(wvp, &mFrustum);
-}
-
 void rvGLRender::toggleOrtho() {
     if (!mOrtho) {
         const int width = mWindow ? mWindow->getWidth() : 1;
@@ -336,7 +249,9 @@ bool rvGLRender::beginScene() {
 }
 
 bool rvGLRender::endScene() {
-    SDL_GL_SwapWindow(sdlWindow(mWindow));
+    if (mContext) {
+        mContext->swapBuffers();
+    }
     return true;
 }
 
@@ -492,73 +407,6 @@ rvMesh* rvGLRender::createMesh(rvMesh** out, int primitiveType) {
     return mesh;
 }
 
-rvTexture* rvGLRender::createMeshFromPrimitive(rvPrimitiveModel* model, rvMesh** out,
-                                               int primitiveType) {
-    rvMesh* mesh = createMesh(out, primitiveType);
-    assert(model && !model->geometry.empty() && "model has no geometry");
-    if (!model || model->geometry.empty()) {
-        return nullptr;
-    }
-    const rvPrimitiveGeometry& g = model->geometry[0];
-    // Counts beyond what the entry holds are cut to it.
-    const int positions = std::min(g.vertexCount * 3, static_cast<int>(g.positions.size()));
-    const int indices = std::min(g.indexCount, static_cast<int>(g.indices.size()));
-    const int uvs = std::min(g.vertexCount * 2, static_cast<int>(g.uvs.size()));
-    mesh->setPositions(g.positions.data(), positions);
-    mesh->setIndexArray16(g.indices.data(), indices);
-    mesh->setUVs(g.uvs.data(), uvs);
-    return mesh->loadTexture(model->textureName.c_str());
-}
-
-void rvGLRender::importMSHFile(const char* file, rvAnimMesh** out) {
-    assert(file && out && "importMSHFile needs a file name and an out pointer");
-    if (!out) {
-        return;
-    }
-    auto* anim = new rvAnimMesh;
-    *out = anim;
-    std::string error;
-    if (!rvImportAnimMeshFile(file ? file : "", anim, new rvGLMesh(kTriangleList), &error)) {
-        rvShowMessage(error.c_str(), kImportCaption);
-    }
-}
-
-void rvGLRender::importMSHFile(const char* file, rvMesh** out) {
-    assert(file && out && "importMSHFile needs a file name and an out pointer");
-    if (!out) {
-        return;
-    }
-    auto* mesh = new rvGLMesh(kTriangleList);
-    *out = mesh;
-    std::string error;
-    if (!rvImportMeshFile(file ? file : "", mesh, &error)) {
-        rvShowMessage(error.c_str(), kImportCaption);
-    }
-}
-
-// --- Textures ----------------------------------------------------------------------------------
-
-rvTexture* rvGLRender::loadTexture(const char* file) {
-    return mTextureManager ? mTextureManager->loadTexture(file) : nullptr;
-}
-
-rvTexture* rvGLRender::createTexture(const void* data, const char* name, int width, int height,
-                                     unsigned char bitDepth) {
-    return mTextureManager ? mTextureManager->createTexture(data, name, width, height, bitDepth)
-                           : nullptr;
-}
-
-rvTexture* rvGLRender::loadMipmappedTexture(const char* file) {
-    return mTextureManager ? mTextureManager->loadMipmappedTexture(file) : nullptr;
-}
-
-rvTexture* rvGLRender::createMipmappedTexture(const void* data, const char* name, int width,
-                                              int height, unsigned char bitDepth) {
-    return mTextureManager
-               ? mTextureManager->createMipmappedTexture(data, name, width, height, bitDepth)
-               : nullptr;
-}
-
 void rvGLRender::setTexture(rvTexture* texture) {
     RV_GL(glActiveTextureARB)(GL_TEXTURE0_ARB);
     if (rvGLTexture* glTexture = asGLTexture(texture)) {
@@ -583,61 +431,10 @@ void rvGLRender::setTexture2(rvTexture* texture) {
     RV_GL(glActiveTextureARB)(GL_TEXTURE0_ARB);
 }
 
-unsigned int rvGLRender::makeColor(unsigned char a, unsigned char r, unsigned char g,
-                                   unsigned char b) {
-    return (static_cast<unsigned int>(a) << 24) | (static_cast<unsigned int>(r) << 16) |
-           (static_cast<unsigned int>(g) << 8) | static_cast<unsigned int>(b);
-}
-
 rvParticleManager* rvGLRender::createParticleManager() {
     auto* manager = new rvGLParticleManager;
     manager->init(this);
     return manager;
-}
-
-// --- HUD text ----------------------------------------------------------------------------------
-
-int rvGLRender::loadFontSet(const char* textureFilename, const char* uvInfoFilename) {
-    return mHUD ? mHUD->loadFontSet(textureFilename, uvInfoFilename) : -1;
-}
-
-int rvGLRender::addString(const char* text, float x, float y, float lineSpacing, float a, float r,
-                          float g, float b, float scale, int fHandle) {
-    return mHUD ? mHUD->addString(text, x, y, lineSpacing, a, r, g, b, scale, fHandle) : -1;
-}
-
-bool rvGLRender::releaseFontSet(int) {
-    return true;
-}
-
-bool rvGLRender::setString(int index, const char* text, float x, float y, float lineSpacing,
-                           float a, float r, float g, float b, float scale, int fHandle) {
-    return mHUD ? mHUD->setString(index, text, x, y, lineSpacing, a, r, g, b, scale, fHandle)
-                : false;
-}
-
-bool rvGLRender::drawString(int index) {
-    if (!mHUD) {
-        return false;
-    }
-    toggleOrtho();
-    enableAlphaTest(0.0f);
-    const bool drawn = mHUD->drawString(index);
-    disableAlphaTest();
-    toggleOrtho();
-    return drawn;
-}
-
-bool rvGLRender::drawStrings() {
-    if (!mHUD) {
-        return false;
-    }
-    toggleOrtho();
-    enableAlphaTest(0.0f);
-    const bool drawn = mHUD->drawStrings();
-    disableAlphaTest();
-    toggleOrtho();
-    return drawn;
 }
 
 // --- Effect files (Direct3D only) --------------------------------------------------------------
@@ -680,13 +477,16 @@ void rvGLRender::loadProgram(unsigned int target, const char* filename, unsigned
                              const char* compileCaption) {
     assert(filename != nullptr && "filename != NULL");
     assert(id != nullptr && "id != NULL");
-    std::string text;
-    if (!filename || !readFile(filename, &text)) {
+    std::vector<std::uint8_t> bytes;
+    std::string error;
+    if (!rvReadFile(filename, &bytes, &error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
         rvShowMessage("Error Reding Vertex File", "File IO Error");
         return;
     }
     // The program text ends at the first zero byte, if the file holds one.
-    const GLsizei length = static_cast<GLsizei>(std::strlen(text.c_str()));
+    const std::string text(bytes.begin(), std::find(bytes.begin(), bytes.end(), 0));
+    const GLsizei length = static_cast<GLsizei>(text.size());
     GLuint name = 0;
     RV_GL(glGenProgramsARB)(1, &name);
     if (id) {

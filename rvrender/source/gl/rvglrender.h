@@ -1,6 +1,6 @@
-// The OpenGL renderer: a compatibility-profile context on the window, OpenGL 1.x state and
-// client arrays, ARB vertex and fragment programs, and the OpenGL texture, HUD text and
-// particle managers.
+// The OpenGL renderer: a compatibility-profile context on the window (made by the platform's
+// GL-context service), OpenGL 1.x state and client arrays, ARB vertex and fragment programs,
+// and the OpenGL texture, HUD text and particle managers.
 //
 // Matrices: the engine's row-major, row-vector rvMatrix44 goes to glLoadMatrixf unchanged;
 // the model-view matrix is always world · view, the projection is built by GLU. Colours given
@@ -15,9 +15,8 @@
 
 #include "rvrender.h"
 
-class rvGLHUDTextManager;
-class rvGLTextureManager;
 class rvGLMesh;
+class zrGLContext;
 
 class rvGLRender : public rvRender {
 public:
@@ -37,15 +36,10 @@ public:
     bool setRenderState(int state, bool enable) override;
     void enableAlphaTest(float reference) override;
     void disableAlphaTest() override;
-    void resetRenderStates() override;
-    void pushRenderStates() override;
-    // Re-applies the four flags; a restored fill mode is stored but not applied.
-    void popRenderStates() override;
     // Leaves the projection matrix current.
     bool setPerspective(float fovYDegrees, float nearZ, float farZ) override;
     bool setViewport(int x, int y, int width, int height) override;
     bool setViewMatrix(rvMatrix44 view) override;
-    bool lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) override;
     bool setWorldMatrix(rvMatrix44* world) override;
     void getWorldViewProjection(float* out) override;
     rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) override;
@@ -60,40 +54,16 @@ public:
                                int primitiveCount) override;
     bool drawPrimitives(int type, const float* vList, int vertexCount, int primitiveCount) override;
     rvMesh* createMesh(rvMesh** out, int primitiveType) override;
-    rvTexture* createMeshFromPrimitive(rvPrimitiveModel* model, rvMesh** out,
-                                       int primitiveType) override;
-    // Both forms report a file that cannot be loaded ("File IO Error"); the mesh handed out
-    // is then empty and draws nothing.
-    void importMSHFile(const char* file, rvAnimMesh** out) override;
-    void importMSHFile(const char* file, rvMesh** out) override;
-    rvTexture* loadTexture(const char* file) override;
-    rvTexture* createTexture(const void* data, const char* name, int width, int height,
-                             unsigned char bitDepth) override;
-    rvTexture* loadMipmappedTexture(const char* file) override;
-    rvTexture* createMipmappedTexture(const void* data, const char* name, int width, int height,
-                                      unsigned char bitDepth) override;
-    int loadFontSet(const char* textureFilename, const char* uvInfoFilename) override;
-    int addString(const char* text, float x, float y, float lineSpacing, float a, float r, float g,
-                  float b, float scale, int fHandle) override;
-    bool releaseFontSet(int handle) override;
-    bool setString(int index, const char* text, float x, float y, float lineSpacing, float a,
-                   float r, float g, float b, float scale, int fHandle) override;
-    bool drawString(int index) override;
-    bool drawStrings() override;
     // Texture unit 0; null unbinds and disables texturing on the unit.
     void setTexture(rvTexture* texture) override;
     // Texture unit 1; null unbinds but leaves texturing enabled on the unit.
     void setTexture2(rvTexture* texture) override;
-    // Packed ARGB: a << 24 | r << 16 | g << 8 | b.
-    unsigned int makeColor(unsigned char a, unsigned char r, unsigned char g,
-                           unsigned char b) override;
     // Enters (first call) or leaves (second call) a 2D mode whose units are the window's
     // pixels with the origin at the bottom-left corner. Calls must be paired.
     void toggleOrtho() override;
     void toggleFullScreen() override;
     rvVector3* unproject(rvVector3* out, float x, float y, float z) override;
     rvParticleManager* createParticleManager() override;
-    void updateFrustum() override;
     void loadFX(rvShader* shader) override;
     void setCurrentFX(rvShader* shader) override;
     void setFXTechnique(std::string name) override;
@@ -140,8 +110,6 @@ public:
     bool isFragmentProgramDisabled() const { return mFragmentProgramDisabled; }
     const rvMatrix44& getWorldMatrix() const { return mWorld; }
     const rvMatrix44& getViewMatrix() const { return mView; }
-    rvGLTextureManager* getTextureManager() const { return mTextureManager.get(); }
-    rvGLHUDTextManager* getHUDTextManager() const { return mHUD.get(); }
 
 private:
     void reloadModelView();
@@ -151,13 +119,10 @@ private:
     void toggleProgram(unsigned int target, bool* disabled);
     void fxStub();
     void drawMeshArrays(const rvGLMesh& mesh);
-    void releaseContext();
 
-    void* mContext; // SDL_GLContext
+    std::unique_ptr<zrGLContext> mContext;
     rvMatrix44 mWorld;
     rvMatrix44 mView;
-    std::unique_ptr<rvGLTextureManager> mTextureManager;
-    std::unique_ptr<rvGLHUDTextManager> mHUD;
     bool mOrtho;
     bool mVertexProgramDisabled;
     bool mFragmentProgramDisabled;

@@ -2,31 +2,22 @@
 
 #include <GL/glu.h>
 
-#include <cassert>
 #include <cstring>
 
 #include "cimage.h"
 
 namespace {
 
-// Row length in bytes as OpenGL's default unpack alignment of 4 expects it.
-int paddedRow(int width, int channels) {
-    return (width * channels + 3) & ~3;
-}
-
-// The stand-in default texture: 2 × 2 cells of magenta and black, 16 × 16 pixels.
-void makeFallbackImage(CImage* image) {
-    constexpr int kSize = 16;
-    image->create(kSize, kSize, 3);
-    for (int line = 0; line < kSize; ++line) {
-        std::uint8_t* p = image->getLinePtr(line);
-        for (int x = 0; x < kSize; ++x) {
-            const bool magenta = ((x / (kSize / 2)) + (line / (kSize / 2))) % 2 == 0;
-            p[3 * x] = magenta ? 255 : 0;     // blue
-            p[3 * x + 1] = 0;                 // green
-            p[3 * x + 2] = magenta ? 255 : 0; // red
+// The first of the recognised extensions found anywhere in the name, or null.
+const char* imageExtension(const char* file, bool mipmapped) {
+    static const char* const kExtensions[] = {".bmp", ".BMP", ".tga", ".TGA"};
+    for (const char* extension : kExtensions) {
+        const bool lowerCase = extension[1] == 'b' || extension[1] == 't';
+        if ((lowerCase || !mipmapped) && std::strstr(file, extension)) {
+            return extension;
         }
     }
+    return nullptr;
 }
 
 } // namespace
@@ -37,54 +28,20 @@ rvGLTexture::~rvGLTexture() {
     }
 }
 
-rvGLTextureManager::~rvGLTextureManager() {
-    releaseAll();
-}
-
-bool rvGLTextureManager::init(void*) {
-    if (!mTextures.empty()) {
-        return true;
-    }
-    auto* texture = new rvGLTexture;
-    texture->setName(kDefaultTexture);
-    CImage image;
-    if (!image.loadBMP(kDefaultTexture) || (image.getChannels() != 3 && image.getChannels() != 4)) {
-        makeFallbackImage(&image);
-    }
-    generate(texture);
-    upload(image.getLinePtr(0), image.getWidth(), image.getHeight(), image.getChannels(), false);
-    append(texture);
-    return true;
-}
-
-rvGLTexture* rvGLTextureManager::getTexture(int handle) const {
-    if (handle < 0 || handle >= getTextureCount()) {
-        return nullptr;
-    }
-    return mTextures[handle];
-}
-
-rvGLTexture* rvGLTextureManager::find(const char* name) const {
-    for (rvGLTexture* texture : mTextures) {
-        if (std::strcmp(texture->name, name) == 0) {
-            return texture;
-        }
-    }
-    return nullptr;
-}
-
-void rvGLTextureManager::generate(rvGLTexture* texture) {
+std::unique_ptr<rvTexture> rvGLTextureManager::upload(const CImage& image, bool mipmapped) {
+    auto texture = std::make_unique<rvGLTexture>();
     glGenTextures(1, &texture->glName);
     glBindTexture(GL_TEXTURE_2D, texture->glName);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-}
-
-void rvGLTextureManager::upload(const void* pixels, int width, int height, int channels,
-                                bool mipmapped) {
+    const int channels = image.getChannels();
     if (channels == 3 || channels == 4) {
         const GLenum format = channels == 4 ? GL_BGRA : GL_BGR;
+        // CImage lines are padded to 4 bytes, as this alignment expects.
         glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+        const void* pixels = image.getLinePtr(0);
+        const int width = image.getWidth();
+        const int height = image.getHeight();
         if (mipmapped) {
             gluBuild2DMipmaps(GL_TEXTURE_2D, channels, width, height, format, GL_UNSIGNED_BYTE,
                               pixels);
@@ -95,108 +52,33 @@ void rvGLTextureManager::upload(const void* pixels, int width, int height, int c
     }
     // Upload errors leave the texture without an image; drawing with it is still valid.
     glGetError();
-}
-
-rvTexture* rvGLTextureManager::append(rvGLTexture* texture) {
-    texture->handle = getTextureCount();
-    mTextures.push_back(texture);
     return texture;
 }
 
-rvTexture* rvGLTextureManager::load(const char* file, bool mipmapped) {
-    if (!file) {
-        return defaultTexture();
-    }
-    if (rvGLTexture* existing = find(file)) {
-        return existing;
-    }
-    static const char* const kAll[] = {".bmp", ".BMP", ".tga", ".TGA"};
-    static const char* const kLowerOnly[] = {".bmp", ".tga"};
-    const char* const* extensions = mipmapped ? kLowerOnly : kAll;
-    const int extensionCount = mipmapped ? 2 : 4;
-    const char* match = nullptr;
-    for (int i = 0; i < extensionCount && !match; ++i) {
-        if (std::strstr(file, extensions[i])) {
-            match = extensions[i];
-        }
-    }
-    if (!match) {
-        return defaultTexture();
+std::unique_ptr<rvTexture> rvGLTextureManager::makeFromFile(const char* file, bool mipmapped) {
+    const char* extension = imageExtension(file, mipmapped);
+    if (!extension) {
+        return nullptr;
     }
     CImage image;
-    const bool isBMP = match[1] == 'b' || match[1] == 'B';
-    const bool loaded = isBMP ? image.loadBMP(file) : image.loadTGA(file);
-    if (!loaded) {
-        return defaultTexture();
+    const bool isBMP = extension[1] == 'b' || extension[1] == 'B';
+    if (!(isBMP ? image.loadBMP(file) : image.loadTGA(file))) {
+        return nullptr;
     }
-    auto* texture = new rvGLTexture;
-    texture->setName(file);
-    generate(texture);
-    upload(image.getLinePtr(0), image.getWidth(), image.getHeight(), image.getChannels(),
-           mipmapped);
-    return append(texture);
+    return upload(image, mipmapped);
 }
 
-rvTexture* rvGLTextureManager::loadTexture(const char* file) {
-    return load(file, false);
-}
-
-rvTexture* rvGLTextureManager::loadMipmappedTexture(const char* file) {
-    return load(file, true);
-}
-
-rvTexture* rvGLTextureManager::create(const void* data, const char* name, int width, int height,
-                                      unsigned char bitDepth, bool mipmapped) {
-    assert((bitDepth == 24 || bitDepth == 32) && "bitDepth == 24 || bitDepth == 32");
-    assert(width > 0 && height > 0 && "Invalid Size Param");
-    if ((bitDepth != 24 && bitDepth != 32) || width <= 0 || height <= 0 ||
-        width > CImage::kMaxDimension || height > CImage::kMaxDimension || !data || !name) {
-        return defaultTexture();
+std::unique_ptr<rvTexture> rvGLTextureManager::makeFromPixels(const unsigned char* pixels,
+                                                              int width, int height, int channels,
+                                                              bool mipmapped) {
+    // OpenGL's first row is the bottom one: the rows go into the image's lines reversed.
+    CImage image;
+    if (!image.create(width, height, channels)) {
+        return nullptr;
     }
-    if (rvGLTexture* existing = find(name)) {
-        return existing;
-    }
-    const int channels = bitDepth / 8;
-    const size_t sourceRow = static_cast<size_t>(width) * channels;
-    const size_t row = static_cast<size_t>(paddedRow(width, channels));
-    std::vector<unsigned char> flipped(row * height);
-    const auto* source = static_cast<const unsigned char*>(data);
+    const size_t row = static_cast<size_t>(width) * channels;
     for (int r = 0; r < height; ++r) {
-        std::memcpy(&flipped[row * r], source + sourceRow * (height - 1 - r), sourceRow);
+        std::memcpy(image.getLinePtr(height - 1 - r), pixels + row * r, row);
     }
-    auto* texture = new rvGLTexture;
-    texture->setName(name);
-    generate(texture);
-    upload(flipped.data(), width, height, channels, mipmapped);
-    return append(texture);
-}
-
-rvTexture* rvGLTextureManager::createTexture(const void* data, const char* name, int width,
-                                             int height, unsigned char bitDepth) {
-    return create(data, name, width, height, bitDepth, false);
-}
-
-rvTexture* rvGLTextureManager::createMipmappedTexture(const void* data, const char* name, int width,
-                                                      int height, unsigned char bitDepth) {
-    return create(data, name, width, height, bitDepth, true);
-}
-
-bool rvGLTextureManager::releaseTexture(int handle) {
-    if (handle < 1 || handle >= getTextureCount() - 1 || mTextures[handle] == defaultTexture()) {
-        return false;
-    }
-    delete mTextures[handle];
-    mTextures[handle] = defaultTexture();
-    return true;
-}
-
-void rvGLTextureManager::releaseAll() {
-    rvGLTexture* fallback = defaultTexture();
-    for (rvGLTexture* texture : mTextures) {
-        if (texture != fallback) {
-            delete texture;
-        }
-    }
-    delete fallback;
-    mTextures.clear();
+    return upload(image, mipmapped);
 }
