@@ -31,9 +31,9 @@ void moveCamera(float distance) {
         rvMatrix44 (rvCamera::*op)(float);
     };
     static const Move kMoves[] = {
-        {'w', &rvCamera::moveForward},   {'s', &rvCamera::moveBackward},
-        {'a', &rvCamera::strafeLeft},    {'d', &rvCamera::strafeRight},
-        {kKeyPageUp, &rvCamera::moveUp}, {kKeyPageDown, &rvCamera::moveDown},
+        {kKeyForward, &rvCamera::moveForward},   {kKeyBackward, &rvCamera::moveBackward},
+        {kKeyStrafeLeft, &rvCamera::strafeLeft}, {kKeyStrafeRight, &rvCamera::strafeRight},
+        {kKeyPageUp, &rvCamera::moveUp},         {kKeyPageDown, &rvCamera::moveDown},
     };
     rvCamera* camera = gCamera;
     for (const Move& move : kMoves) {
@@ -70,17 +70,17 @@ void handleInput() {
     // The second poll of the frame; the repeat countdowns rely on exactly two.
     gAppPlatform->pollInput();
 
-    if (gAppPlatform->keyPressed('c')) {
+    if (gAppPlatform->keyPressed(kKeyLight)) {
         gLightOnCamera = !gLightOnCamera;
     }
-    if (gAppPlatform->keyPressed('f')) {
+    if (gAppPlatform->keyPressed(kKeyFPS)) {
         showFPSInTitle();
     }
-    if (gAppPlatform->keyPressed('m')) {
+    if (gAppPlatform->keyPressed(kKeySwitchModel)) {
         switchModel();
         gShowFirstModel = !gShowFirstModel;
     }
-    if (gAppPlatform->keyPressed('q')) {
+    if (gAppPlatform->keyPressed(kKeyWireframe)) {
         gWireframe = !gWireframe;
     }
 

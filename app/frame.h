@@ -8,6 +8,7 @@
 #pragma once
 
 #include "appplatform.h"
+#include "zrkeys.h"
 
 // Frame-loop state (process-wide, single-threaded).
 extern zrPoint gMouseCentre;    // client point the cursor is pinned to; (400, 300) at first
@@ -16,12 +17,16 @@ extern float gLightStepTime;    // seconds between two orbit steps: 1/30
 extern float gMoveSpeed;        // camera movement, world units per second: 20
 extern float gMouseSensitivity; // degrees of turn per pixel of mouse movement: 0.2
 
-// Virtual-key codes the demo binds besides letters.
-constexpr int kKeyEnter = 13;
-constexpr int kKeyShift = 16;
-constexpr int kKeyAlt = 18;
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyPageDown = 34;
+// The demo's letter keys, in lower case (the input module folds them); Alt+Enter, Page Up and
+// Page Down are the named keys of zrkeys.h.
+constexpr int kKeyLight = 'c';
+constexpr int kKeyFPS = 'f';
+constexpr int kKeySwitchModel = 'm';
+constexpr int kKeyWireframe = 'q';
+constexpr int kKeyForward = 'w';
+constexpr int kKeyBackward = 's';
+constexpr int kKeyStrafeLeft = 'a';
+constexpr int kKeyStrafeRight = 'd';
 
 // Acts on the keys and the mouse, in this order: Alt+Enter (Alt tested first, so that Enter's
 // delay is not used up while Alt is released), the second input poll of the frame, C, F, M, Q,

@@ -3,19 +3,23 @@
 //
 // Usage: brindle [model.MSH]   A mesh file named as the first argument replaces the first
 // character; it is opened exactly as given, relative to the working directory.
+//
+// With BRINDLE_FRAME_REPORT=1 in the environment, the program writes one line to its standard
+// output after every frame it draws (see reportFrame): the whole-program tests wait on these
+// lines instead of guessing how long a frame takes.
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "backends.h"
 #include "frame.h"
-#include "rvanimmesh.h"
 #include "rvcamera.h"
-#include "rvglrender.h"
 #include "rvrender.h"
 #include "scene.h"
 #include "zrinput.h"
 #include "zrplatform.h"
 #include "zrwindow.h"
-
-#ifdef RV_HAVE_D3D
-#include "rvd3drender.h"
-#endif
 
 namespace {
 
@@ -47,25 +51,23 @@ const char kRendererQuestion[] =
     "The default Renderer is DirectX.  Would you like to switch to OpenGL?";
 const char kRendererCaption[] = "Default Renderer";
 
+// Yes chooses OpenGL; No, or closing the box, Direct3D.
 void chooseRenderer() {
-    if (zrAskYesNo(gWindow, kRendererQuestion, kRendererCaption)) {
-        zrSetWindowTitle(gWindow, "Tamsk - Brindler: OpenGL");
-        gRender = new rvGLRender;
-        gUseOpenGL = true;
-        return;
+    const bool yes = zrAskYesNo(gWindow, kRendererQuestion, kRendererCaption);
+    const rvBackEnd* chosen = &rvGetBackEnd(yes ? rvBackEndId::kOpenGL : rvBackEndId::kDirect3D9);
+    zrSetWindowTitle(gWindow, chosen->title);
+    if (!chosen->create) {
+        // The answer cannot be honoured in this build: say so, and let the title name the back
+        // end that actually draws.
+        const rvBackEnd& other = rvGetBackEnd(yes ? rvBackEndId::kDirect3D9 : rvBackEndId::kOpenGL);
+        const std::string message = std::string("The ") + chosen->name +
+                                    " back end is not built yet; using " + other.name + ".";
+        zrShowMessage(message.c_str(), kRendererCaption);
+        chosen = &other;
+        zrSetWindowTitle(gWindow, chosen->title);
     }
-    zrSetWindowTitle(gWindow, "Tamsk - Brindler: DirectX");
-#ifdef RV_HAVE_D3D
-    gRender = new rvD3DRender;
-    gUseOpenGL = false;
-#else
-    // Without a Direct3D back end in this build the answer cannot be honoured: say so, and
-    // let the title name the back end that actually draws.
-    zrShowMessage("The Direct3D back end is not built yet; using OpenGL.", kRendererCaption);
-    zrSetWindowTitle(gWindow, "Tamsk - Brindler: OpenGL");
-    gRender = new rvGLRender;
-    gUseOpenGL = true;
-#endif
+    gRender = chosen->create();
+    gUseOpenGL = chosen->usesOpenGL;
 }
 
 void centreMouse() {
@@ -78,9 +80,25 @@ void setKeyDelays() {
     zrInput::setKeyDelay(kKeyEnter, 0.5f);
     zrInput::setKeyDelay('b', 0.2f);
     zrInput::setKeyDelay(kKeyShift, 0.2f);
-    zrInput::setKeyDelay('c', 0.5f);
-    zrInput::setKeyDelay('q', 0.5f);
-    zrInput::setKeyDelay('m', 0.5f);
+    zrInput::setKeyDelay(kKeyLight, 0.5f);
+    zrInput::setKeyDelay(kKeyWireframe, 0.5f);
+    zrInput::setKeyDelay(kKeySwitchModel, 0.5f);
+}
+
+// One line per drawn frame, for programs that drive the demo: the frame's number, the seconds
+// of frame time since the first, the camera's position and viewing direction, and the toggles.
+//   frame 12 time 0.213 camera 0.000 5.000 10.000 look 0.000 0.000 -1.000 light camera model 1
+//   wireframe 0 fullscreen 0   (one line)
+void reportFrame(unsigned long frame, float time) {
+    const rvVector3& p = gCamera->mPosition;
+    // Adding 0 turns a negative zero into a plain one: "0.000", never "-0.000".
+    const rvVector3 look = gCamera->mZAxis * -1.0f + rvVector3(0.0f, 0.0f, 0.0f);
+    std::printf("frame %lu time %.3f camera %.3f %.3f %.3f look %.3f %.3f %.3f light %s model %d "
+                "wireframe %d fullscreen %d\n",
+                frame, time, p.x, p.y, p.z, look.x, look.y, look.z,
+                gLightOnCamera ? "camera" : "orbit", gShowFirstModel ? 1 : 2, gWireframe ? 1 : 0,
+                gWindow->isFullscreen() ? 1 : 0);
+    std::fflush(stdout);
 }
 
 void createCamera() {
@@ -133,6 +151,10 @@ int main(int argc, char** argv) {
     gAppPlatform = &platform;
     initScene();
 
+    const char* report = std::getenv("BRINDLE_FRAME_REPORT");
+    const bool reportFrames = report && std::strcmp(report, "1") == 0;
+    unsigned long frames = 0;
+    float time = 0.0f;
     for (;;) {
         bool quit = false;
         if (zrPumpMessage(&quit)) {
@@ -143,6 +165,10 @@ int main(int argc, char** argv) {
         }
         if (gWindow->update()) {
             runFrame();
+            time += gWindow->getFrameTime();
+            if (reportFrames) {
+                reportFrame(++frames, time);
+            }
         }
     }
 

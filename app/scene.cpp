@@ -1,8 +1,10 @@
 #include "scene.h"
 
 #include <cctype>
+#include <cstring>
 
 #include "appplatform.h"
+#include "assets.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvmesh.h"
@@ -31,7 +33,7 @@ rvVector3 gLightPos(3.0f, 3.0f, 3.0f);
 rvVector4 gLightColour(1.0f, 1.0f, 1.0f, 1.0f);
 rvVector4 gAmbientColour(0.1f, 0.1f, 0.1f, 1.0f);
 float gSpecularPower = 128.0f;
-rvShader gShader("mirethShader.fx");
+rvShader gShader(kEffectFile);
 std::string gTechnique = "phongLighting";
 unsigned int gVertexProgram = 1;
 unsigned int gFragmentProgram = 3;
@@ -103,21 +105,22 @@ void setUpEffect() {
 // Both programs stay bound and switched on after this; drawSceneGL switches them off for the
 // environment and on again for the character.
 void setUpPrograms() {
-    gRender->loadVertexProgram("mirethVShader.vp", &gVertexProgram);
+    gRender->loadVertexProgram(kVertexProgramFile, &gVertexProgram);
     gRender->bindVertexProgram(gVertexProgram);
-    gRender->setVertexProgramParameter(gLightColour.x, gLightColour.y, gLightColour.z, 1.0f, 1);
+    gRender->setVertexProgramParameter(gLightColour.x, gLightColour.y, gLightColour.z, 1.0f,
+                                       kVPLightColour);
     gRender->setVertexProgramParameter(gAmbientColour.x, gAmbientColour.y, gAmbientColour.z, 1.0f,
-                                       2);
+                                       kVPAmbientColour);
     const rvMatrix44 invWorld = gWorld1.inverse();
-    gRender->setProgramMatrix(invWorld.m, 0);
+    gRender->setProgramMatrix(invWorld.m, kInverseWorldMatrix);
 
-    gRender->loadFragmentProgram("mirethPShader.fp", &gFragmentProgram);
+    gRender->loadFragmentProgram(kFragmentProgramFile, &gFragmentProgram);
     gRender->bindFragmentProgram(gFragmentProgram);
     gRender->setFragmentProgramParameter(gLightColour.x, gLightColour.y, gLightColour.z,
-                                         gLightColour.w, 1);
+                                         gLightColour.w, kFPLightColour);
     gRender->setFragmentProgramParameter(gAmbientColour.x, gAmbientColour.y, gAmbientColour.z,
-                                         gAmbientColour.w, 2);
-    gRender->setFragmentProgramParameter(gSpecularPower, 0.0f, 0.0f, 0.0f, 5);
+                                         gAmbientColour.w, kFPAmbientColour);
+    gRender->setFragmentProgramParameter(gSpecularPower, 0.0f, 0.0f, 0.0f, kFPShininess);
 }
 
 void clearAndBegin() {
@@ -151,14 +154,16 @@ bool isMSHFileName(const char* name) {
     if (!name) {
         return false;
     }
-    const char* dot = name;
-    while (*dot && *dot != '.') {
-        ++dot;
+    const char* fileName = name;
+    for (const char* p = name; *p; ++p) {
+        if (*p == '/' || *p == '\\') {
+            fileName = p + 1;
+        }
     }
-    if (!*dot) {
+    const char* dot = std::strrchr(fileName, '.');
+    if (!dot || std::strlen(dot) != 4) {
         return false;
     }
-    // Each test stops at the terminating NUL, so a short tail never reads past the string.
     auto is = [](char c, char upper) {
         return std::toupper(static_cast<unsigned char>(c)) == upper;
     };
@@ -177,16 +182,16 @@ void initScene() {
     if (isMSHFileName(gCommandLine)) {
         // A model of the user's own: shown as it is, in grey, with no frame rate of its own.
         gRender->importMSHFile(gCommandLine, &gModel1);
-        loadModelTexture(gModel1, "textures/grayTexture.bmp");
+        loadModelTexture(gModel1, kGreyTexture);
     } else {
-        gRender->importMSHFile("meshes/zax.MSH", &gModel1);
-        loadModelTexture(gModel1, "textures/Diffuse Map - Zax.bmp");
+        gRender->importMSHFile(kFirstModelFile, &gModel1);
+        loadModelTexture(gModel1, kFirstModelTexture);
         setUpAnimatedModel(gModel1);
     }
     gCurrentModel = gModel1;
 
-    gRender->importMSHFile("meshes/zaphod.MSH", &gModel2);
-    loadModelTexture(gModel2, "textures/zaphod_red.tga");
+    gRender->importMSHFile(kSecondModelFile, &gModel2);
+    loadModelTexture(gModel2, kSecondModelTexture);
     setUpAnimatedModel(gModel2);
 
     gWorld1 = rvMatrix44();
@@ -200,14 +205,14 @@ void initScene() {
 
     gRender->createMesh(&gFloor, kTriangleList);
     rvTestPrimitive::createPlane(100.0f, kWhite, gFloor, 0.0f);
-    gFloor->loadTexture("textures/grayTexture.bmp");
+    gFloor->loadTexture(kGreyTexture);
 
     gRender->createMesh(&gSkyBox, kTriangleList);
-    gSkyBox->loadTexture("textures/skybox1.bmp");
+    gSkyBox->loadTexture(kSkyTexture);
     rvTestPrimitive::createCube(100.0f, kWhite, true, true, gSkyBox);
 
     gRender->createMesh(&gLightMarker, kTriangleList);
-    gLightMarker->loadTexture("textures/whitegrid.bmp");
+    gLightMarker->loadTexture(kMarkerTexture);
     rvTestPrimitive::createGeoSphere(0.1f, 1, false, kWhite, gLightMarker);
 
     if (gUseOpenGL) {
@@ -228,7 +233,7 @@ void switchModel() {
     gCurrentModel = next;
     const rvMatrix44 invWorld = world.inverse();
     if (gUseOpenGL) {
-        gRender->setProgramMatrix(invWorld.m, 0);
+        gRender->setProgramMatrix(invWorld.m, kInverseWorldMatrix);
     } else {
         gRender->setFXMatrix(invWorld, &gShader, "invworld");
         gRender->setFXTexture(textureOf(next), &gShader, "diffTex");
@@ -290,17 +295,18 @@ void drawSceneGL() {
 
     const rvMatrix44 lightMatrix = mainLightMatrix();
     const rvVector3 eye = gCamera->mPosition;
-    gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, 3);
+    gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, kVPCameraPosition);
 
     drawEnvironment(lightMatrix);
     gRender->setTexture(nullptr);
 
     if (gLightOnCamera) {
-        gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, 0);
+        gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, kVPLightPosition);
         gRender->drawString(gTextReleaseLight);
     } else {
         gLightPos = rvTransformPoint(gLightBase, lightMatrix);
-        gRender->setVertexProgramParameter(gLightPos.x, gLightPos.y, gLightPos.z, 0.0f, 0);
+        gRender->setVertexProgramParameter(gLightPos.x, gLightPos.y, gLightPos.z, 0.0f,
+                                           kVPLightPosition);
         gRender->drawString(gTextAttachLight);
     }
     gRender->drawString(gTextSwitchModels);

@@ -54,10 +54,10 @@ extern int gTextSwitchModels;
 extern int gTextAttachLight;
 extern int gTextReleaseLight;
 
-// Whether a program argument names a mesh file: its first '.' is followed by "MSH" in any case
-// (what follows is not examined). False for null and for names without '.'; a first '.' that
-// belongs to a directory ("./model.MSH") does not count. The name is not changed: it is opened
-// exactly as given.
+// Whether a program argument names a mesh file: the extension of its file name (after the last
+// '.' of the part after the last '/' or '\\') is "MSH" in any case. Dots in folder names do
+// not count ("../my.models/hero.msh" is a mesh file). False for null. The name is not
+// changed: it is opened exactly as given.
 bool isMSHFileName(const char* name);
 
 // Loads the models, textures and generated meshes and gives the shader its constant

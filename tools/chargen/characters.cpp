@@ -1,5 +1,6 @@
 #include "characters.h"
 
+#include "assets.h"
 #include "motion.h"
 
 namespace chargen {
@@ -72,8 +73,8 @@ Character makeZax() {
 
     Character c;
     c.name = "zax";
-    c.meshFile = "meshes/zax.MSH";
-    c.textureFile = "textures/Diffuse Map - Zax.bmp";
+    c.meshFile = kFirstModelFile;
+    c.textureFile = kFirstModelTexture;
     c.textureChannels = 3;
     c.soleY = p.soleY;
     c.body = buildHumanoid(p);
@@ -171,8 +172,8 @@ Character makeZaphod() {
 
     Character c;
     c.name = "zaphod";
-    c.meshFile = "meshes/zaphod.MSH";
-    c.textureFile = "textures/zaphod_red.tga";
+    c.meshFile = kSecondModelFile;
+    c.textureFile = kSecondModelTexture;
     c.textureChannels = 4;
     c.soleY = p.soleY;
     c.body = buildHumanoid(p);

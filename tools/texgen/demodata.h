@@ -6,16 +6,18 @@
 #include <string>
 #include <vector>
 
+#include "assets.h"
 #include "fontbaker.h"
+#include "rvhudtextmanager.h"
+#include "rvtexture.h"
 
 namespace texgen {
 
-constexpr const char* kFloorTexture = "textures/grayTexture.bmp";
-constexpr const char* kGridTexture = "textures/whitegrid.bmp";
-constexpr const char* kSkyTexture = "textures/skybox1.bmp";
-constexpr const char* kDefaultTexture = "images/default.bmp";
-constexpr const char* kFontTexture = "fonts/textImageDungeon.bmp";
-constexpr const char* kFontGlyphs = "fonts/textImageDungeon.gtft";
+constexpr const char* kFloorTexture = kGreyTexture;
+constexpr const char* kGridTexture = kMarkerTexture;
+constexpr const char* kDefaultTexture = rvTextureManager::kDefaultTexture;
+constexpr const char* kFontTexture = rvHUDTextManager::kDefaultFontTexture;
+constexpr const char* kFontGlyphs = rvHUDTextManager::kDefaultFontGlyphs;
 
 // Sizes of the scene textures.
 constexpr int kFloorSize = 512;

@@ -1,0 +1,19 @@
+// The renderer back ends this build holds, in one table: the only place that names a back
+// end's class. Which back ends are built is a build option (RV_BACKEND_GL, RV_BACKEND_D3D9).
+#pragma once
+
+class rvRender;
+
+enum class rvBackEndId { kDirect3D9, kOpenGL };
+
+struct rvBackEnd {
+    rvBackEndId id;
+    const char* name;  // "Direct3D", "OpenGL"
+    const char* title; // the window title while this back end draws
+    bool usesOpenGL;   // the scene draws with ARB programs instead of an effect
+    // A new, uninitialised renderer (the caller owns it); null when the back end is not built.
+    rvRender* (*create)();
+};
+
+// The entry for a back end, built or not.
+const rvBackEnd& rvGetBackEnd(rvBackEndId id);
