@@ -6,15 +6,21 @@ cd "$(dirname "$0")"
 root=$(pwd)
 
 if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
-  echo "brindle needs a graphical display, and none is set (DISPLAY is empty)." >&2
-  echo "Run it from a desktop session, or under a virtual X server:" >&2
-  echo "  xvfb-run -s '-screen 0 1024x768x24' ./run.sh" >&2
+  echo "brindle is a desktop program and no display is set (DISPLAY is empty)." >&2
+  echo "Start it from a desktop session. It first asks in a dialog which renderer to use, so" >&2
+  echo "a virtual X server without a screen you can see is no use. To see it work on a" >&2
+  echo "machine without a desktop, run the tests and keep the whole-program tests' pictures:" >&2
+  echo "  E2E_KEEP=1 ./test.sh     (the screenshots are then in build/test-artifacts/)" >&2
   exit 1
 fi
 
 source ./scripts/deps.sh
-rv_ensure_packages
-cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo > /dev/null
+rv_ensure_packages run
+# A build folder configured by ./test.sh keeps its tests; a new one builds the demo alone.
+if [ ! -f build/CMakeCache.txt ]; then
+  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF \
+    > /dev/null
+fi
 cmake --build build -j"$(nproc)" --target brindle demo_data demo_text_data
 
 # A model named on the command line is opened from the run directory; make a relative path

@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
-# Builds everything (engine, tools, generated data, demo) and runs the whole test suite with CTest.
+# Builds everything (engine, tools, generated data, demo, tests, benchmarks) and runs the whole
+# test suite. The tests that need a display (label gl) get a private Xvfb server.
 # Usage: ./test.sh [build-dir]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")"
 source ./scripts/deps.sh
-rv_ensure_packages
+rv_ensure_packages test
 
 build=${1:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BUILD_TESTS=ON -DRV_BUILD_BENCH=ON
 cmake --build "$build" -j"$(nproc)"
-ctest --test-dir "$build" --output-on-failure -j"$(nproc)"
+./scripts/with-xvfb.sh ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$(nproc)"

@@ -1,23 +1,28 @@
-# Build and test dependencies, all from Debian's packages. Sourced by test.sh, run.sh and .ci/run.
-RV_PACKAGES=(
-  build-essential cmake pkg-config clang-format
-  googletest libgtest-dev libbenchmark-dev
+# The Debian packages the demo and its tests need. Sourced by run.sh, test.sh and .ci/run.
+#   rv_ensure_packages run    what building and running the demo needs
+#   rv_ensure_packages test   that, and what the tests, benchmarks and format check need
+RV_RUN_PACKAGES=(
+  build-essential cmake pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev fonts-dejavu-core
-  xvfb xdotool imagemagick x11-utils
+)
+RV_TEST_PACKAGES=(
+  googletest libgtest-dev libbenchmark-dev clang-format
+  xvfb xdotool x11-utils x11-xkb-utils imagemagick
 )
 
 rv_missing_packages() {
-  local missing=()
-  for p in "${RV_PACKAGES[@]}"; do
+  local missing=() p
+  for p in "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   echo "${missing[@]:-}"
 }
 
 rv_ensure_packages() {
-  local missing
-  missing=$(rv_missing_packages)
+  local wanted=("${RV_RUN_PACKAGES[@]}") missing
+  [ "${1:-run}" = test ] && wanted+=("${RV_TEST_PACKAGES[@]}")
+  missing=$(rv_missing_packages "${wanted[@]}")
   [ -z "$missing" ] && return 0
   if [ "$(id -u)" -eq 0 ]; then
     echo "Installing missing packages: $missing"

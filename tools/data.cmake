@@ -1,6 +1,5 @@
 # The demo's run directory: the executable and every data file it opens, at the paths it
 # opens them. Binary data is made here by our own generators; nothing binary is committed.
-set(RV_DEMO_DIR ${CMAKE_BINARY_DIR}/demo)
 file(MAKE_DIRECTORY ${RV_DEMO_DIR})
 
 # rv_data_tool(<name> SOURCES <src...> OUTPUTS <paths relative to the demo dir...>
@@ -24,12 +23,19 @@ function(rv_data_tool name)
   set_property(GLOBAL APPEND PROPERTY RV_DEMO_DATA_TARGETS ${name}_data)
 endfunction()
 
-file(GLOB RV_DATA_FRAGMENTS CONFIGURE_DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/gen_*.cmake)
-foreach(fragment ${RV_DATA_FRAGMENTS})
-  include(${fragment})
-endforeach()
+include(${CMAKE_CURRENT_LIST_DIR}/gen_textures.cmake)
+include(${CMAKE_CURRENT_LIST_DIR}/gen_characters.cmake)
 get_property(rv_data_targets GLOBAL PROPERTY RV_DEMO_DATA_TARGETS)
 add_custom_target(demo_data ALL)
-if(rv_data_targets)
-  add_dependencies(demo_data ${rv_data_targets})
-endif()
+add_dependencies(demo_data ${rv_data_targets})
+
+# Hand-written text data (the ARB programs) is copied beside the executable.
+set(rv_text_outputs)
+foreach(name mirethVShader.vp mirethPShader.fp)
+  add_custom_command(OUTPUT ${RV_DEMO_DIR}/${name}
+                     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/data/${name}
+                             ${RV_DEMO_DIR}/${name}
+                     DEPENDS ${CMAKE_SOURCE_DIR}/data/${name})
+  list(APPEND rv_text_outputs ${RV_DEMO_DIR}/${name})
+endforeach()
+add_custom_target(demo_text_data ALL DEPENDS ${rv_text_outputs})

@@ -10,7 +10,7 @@ add_library(chargen STATIC
             ${CMAKE_CURRENT_LIST_DIR}/chargen/paint.cpp
             ${CMAKE_CURRENT_LIST_DIR}/chargen/characters.cpp
             ${CMAKE_CURRENT_LIST_DIR}/chargen/output.cpp)
-target_include_directories(chargen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/chargen)
+target_include_directories(chargen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/chargen ${CMAKE_SOURCE_DIR}/app)
 target_link_libraries(chargen PUBLIC rvcore)
 
 rv_data_tool(gencharacters

@@ -8,7 +8,7 @@ add_library(texgen STATIC
             ${CMAKE_CURRENT_LIST_DIR}/texgen/patterns.cpp
             ${CMAKE_CURRENT_LIST_DIR}/texgen/fontbaker.cpp
             ${CMAKE_CURRENT_LIST_DIR}/texgen/demodata.cpp)
-target_include_directories(texgen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/texgen)
+target_include_directories(texgen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/texgen ${CMAKE_SOURCE_DIR}/app)
 target_link_libraries(texgen PUBLIC rvcore Freetype::Freetype)
 
 rv_data_tool(gentextures
