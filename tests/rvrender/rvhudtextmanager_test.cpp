@@ -43,12 +43,17 @@ std::string glyphText(int lines, const std::string& eol = "\n", const std::strin
 // Size, corners (0, 0), (w, 0), (w, -h), (0, -h) and uvs (u0, v0), (u1, v0), (u1, v1), (u0, v1).
 // All values used here are exact in binary, or parse to the same float as the literal.
 void expectGlyph(const rvGlyph& g, int w, int h, float u0, float v0, float u1, float v1) {
-    EXPECT_TRUE(g.width == w && g.height == h) << g.width << " x " << g.height;
+    EXPECT_EQ(g.width, w);
+    EXPECT_EQ(g.height, h);
     const float x[4] = {0, float(w), float(w), 0}, y[4] = {0, 0, -float(h), -float(h)};
     const float u[4] = {u0, u1, u1, u0}, v[4] = {v0, v0, v1, v1};
-    for (int i = 0; i < 4; ++i)
-        EXPECT_TRUE(g.corners[i].x == x[i] && g.corners[i].y == y[i] && g.corners[i].z == 0 &&
-                    g.uvs[i][0] == u[i] && g.uvs[i][1] == v[i]);
+    for (int i = 0; i < 4; ++i) {
+        EXPECT_EQ((std::vector<float>{g.corners[i].x, g.corners[i].y, g.corners[i].z}),
+                  (std::vector<float>{x[i], y[i], 0}))
+            << "corner " << i;
+        EXPECT_EQ((std::vector<float>{g.uvs[i][0], g.uvs[i][1]}), (std::vector<float>{u[i], v[i]}))
+            << "corner " << i;
+    }
 }
 
 void expectGlyphOfCode(const rvGlyph& g, int c) {
@@ -57,22 +62,6 @@ void expectGlyphOfCode(const rvGlyph& g, int c) {
                 (c / 16 + 1) / 16.f);
 }
 
-// The HUD text operations the way a back end builds them on the base class.
-class TestHUD : public rvHUDTextManager {
-public:
-    int addString(const char* text, float x, float y, float lineSpacing, float a, float r, float g,
-                  float b, float scale, int fHandle) override {
-        return appendString(buildStringMesh(text, x, y, lineSpacing, a, r, g, b, scale, fHandle));
-    }
-    bool setString(int index, const char* text, float x, float y, float lineSpacing, float a,
-                   float r, float g, float b, float scale, int fHandle) override {
-        replaceString(index, buildStringMesh(text, x, y, lineSpacing, a, r, g, b, scale, fHandle));
-        return true;
-    }
-    bool drawString(int) override { return true; }
-    bool drawStrings() override { return true; }
-};
-
 // Hands out meshes that count their destruction.
 int gMeshesDestroyed = 0;
 struct CountingMesh : RecordingMesh {
@@ -80,7 +69,10 @@ struct CountingMesh : RecordingMesh {
     ~CountingMesh() override { ++gMeshesDestroyed; }
 };
 struct CountingRender : StubRender {
-    rvMesh* createMesh(rvMesh** out, int type) override { return *out = new CountingMesh(type); }
+    rvMesh* createMesh(rvMesh** out, int type) override {
+        rvMesh* mesh = new CountingMesh(type);
+        return out ? *out = mesh : mesh;
+    }
 };
 
 // Captures the messages shown and writes glyph files; the font "fonts/hud.bmp" (handle 0) is
@@ -90,10 +82,14 @@ protected:
     void SetUp() override {
         gMessages.clear();
         rvSetMessageHandler(recordMessage);
+        textures.init(nullptr);
+        gTextureManager = &textures;
         hud->setRenderer(&render);
         ASSERT_EQ(hud->loadFontSet("fonts/hud.bmp", write("font.gtft", glyphText(256)).c_str()), 0);
     }
     void TearDown() override {
+        gTextureManager = nullptr;
+        rvSetMessageHandler(nullptr);
         for (const std::string& f : mFiles)
             std::remove(f.c_str());
     }
@@ -108,8 +104,9 @@ protected:
     }
 
     std::vector<std::string> mFiles;
+    FakeTextureManager textures;
     CountingRender render;
-    std::optional<TestHUD> hud{std::in_place}; // resettable, to see what its destructor frees
+    std::optional<StubHUDTextManager> hud{std::in_place}; // resettable, to see what it frees
 };
 
 TEST(GlyphLine, FieldsFollowTheExactCuttingRules) {
@@ -174,11 +171,12 @@ TEST_F(HUDText, FontSetsGetHandlesInLoadOrderAndBadGlyphFilesAreReportedOnce) {
     expectGlyph(hud->getFontSet(4)->glyphs[0], 0, 0, 0, 0, 0, 0);
     EXPECT_TRUE(hud->loadDefaultFontSet()); // true even where the font is missing
     EXPECT_STREQ(hud->getFontSet(5)->textureFileName, "fonts/textImageDungeon.bmp");
-    EXPECT_TRUE(hud->getFontSet(6) == nullptr && hud->getFontSet(-1) == nullptr);
+    EXPECT_EQ(hud->getFontSet(6), nullptr);
+    EXPECT_EQ(hud->getFontSet(-1), nullptr);
 }
 
 TEST_F(HUDText, GlyphsAreLaidOutAsTwoTrianglesEachAlongThePen) {
-    const RecordingMesh* m = add("AB");
+    RecordingMesh* m = add("AB");
     // Corners 0, 3, 2, 2, 1, 0 of A at the pen (10, 20), then of B one A width further.
     const std::vector<float> positions = {10, 20, 0, 10, 9,  0, 30, 9,  0, 30, 9,  0,
                                           30, 20, 0, 10, 20, 0, 30, 20, 0, 30, 8,  0,
@@ -192,7 +190,7 @@ TEST_F(HUDText, GlyphsAreLaidOutAsTwoTrianglesEachAlongThePen) {
     ASSERT_EQ(m->colors.size(), 48u);
     for (std::size_t i = 0; i < 48; ++i)
         EXPECT_EQ(m->colors[i], 1.0f / float(1 << (i % 4))) << i;
-    EXPECT_EQ(m->type, kTriangleList);
+    EXPECT_EQ(m->getPrimitiveType(), kTriangleList);
 
     // A newline returns to x and steps down by the newline glyph's height less the spacing,
     // unscaled; the scale applies to the glyphs.
@@ -208,8 +206,9 @@ TEST_F(HUDText, GlyphsAreLaidOutAsTwoTrianglesEachAlongThePen) {
     for (const char* text : {"", "\n\n"}) { // no glyphs: still a mesh, with the font texture
         m = add(text);
         ASSERT_NE(m, nullptr);
-        EXPECT_TRUE(m->getVertexCount() == 0 && m->positions.empty() && m->uvs.empty());
-        EXPECT_EQ(m->loadedTextures, std::vector<std::string>{"fonts/hud.bmp"});
+        EXPECT_EQ(m->getVertexCount(), 0);
+        EXPECT_TRUE(m->uvs.empty());
+        EXPECT_STREQ(m->getTexture()->name, "fonts/hud.bmp");
     }
 }
 
@@ -219,12 +218,26 @@ TEST_F(HUDText, SetStringReplacesOnlyItsIndexAndTheManagerDeletesWhatItOwns) {
     gMeshesDestroyed = 0;
     ASSERT_TRUE(hud->setString(0, "BB", 50, 60, 0, 1, 1, 1, 1, 1, 0));
     EXPECT_EQ(gMeshesDestroyed, 1); // the replaced string
-    EXPECT_TRUE(hud->getStringCount() == 2 && hud->getString(1) == second && !hud->getString(2));
-    const auto* first = static_cast<RecordingMesh*>(hud->getString(0));
+    EXPECT_EQ(hud->getStringCount(), 2);
+    EXPECT_EQ(hud->getString(1), second);
+    auto* first = static_cast<RecordingMesh*>(hud->getString(0));
     ASSERT_EQ(first->positions.size(), 36u);
     EXPECT_EQ(std::pair(first->positions[0], first->positions[1]), std::pair(50.f, 60.f));
     hud.reset();
     EXPECT_EQ(gMeshesDestroyed, 3);
+}
+
+TEST_F(HUDText, StringsAreDrawnWithTheirFontTextureWhichIsThenUnbound) {
+    rvMesh* a = add("A");
+    rvMesh* b = add("B");
+    ASSERT_TRUE(hud->drawStrings());
+    EXPECT_EQ(render.drawnMeshes, (std::vector<rvMesh*>{a, b}));
+    EXPECT_EQ(render.boundTextures,
+              (std::vector<rvTexture*>{a->getTexture(), b->getTexture(), nullptr}));
+    ASSERT_TRUE(hud->drawString(1));
+    EXPECT_EQ(render.drawnMeshes.back(), b);
+    EXPECT_EQ(render.boundTextures.back(), nullptr);
+    EXPECT_EQ(hud->addString("C", 0, 0, 0, 1, 1, 1, 1, 1, 0), 2);
 }
 
 } // namespace

@@ -74,8 +74,8 @@ TEST(MeshImport, HandsEveryStreamOverInOrderAndTheAnimatedFormFillsItsInnerMeshA
     EXPECT_EQ(mesh.primitiveCount, 1); // 12 index bytes: one triangle
     EXPECT_EQ(mesh.uvs, r.texCoords);
     EXPECT_EQ(mesh.normals, r.normals);
-    EXPECT_EQ(mesh.data0, r.tangents); // the first extra stream, 4 floats per vertex
-    EXPECT_EQ(mesh.data0Components, 4);
+    EXPECT_EQ(mesh.data[0], r.tangents); // the first extra stream, 4 floats per vertex
+    EXPECT_EQ(mesh.dataComponents[0], 4);
     EXPECT_EQ(mesh.colors, r.colors); // passed through, alpha first
     // The same file again, animated: a second, equally filled mesh and the skeleton.
     rvAnimMesh anim;
@@ -99,7 +99,8 @@ TEST(MeshImport, WithoutColoursOrBoneAnAnimatedImportIsOpaqueWhiteWithoutSkeleto
                                                       "setConstantColor", "setPrimitiveCount"}));
     EXPECT_EQ(inner->colors, std::vector<float>(12, 1.0f));
     EXPECT_EQ(inner->primitiveCount, 4);
-    EXPECT_EQ(anim.getBoneCount() + anim.getFrameCount(), 0); // no skeleton
+    EXPECT_EQ(anim.getBoneCount(), 0); // no skeleton
+    EXPECT_EQ(anim.getFrameCount(), 0);
 }
 
 TEST(MeshImport, FailedLoadLeavesTheMeshEmptyAndNamesTheFile) {

@@ -1,6 +1,7 @@
 #include "rvrender.h"
 
 #include <cmath>
+#include <memory>
 
 #include <gtest/gtest.h>
 
@@ -8,13 +9,9 @@
 
 namespace {
 
-// Opens the shared state helpers of the base class to the tests.
 class StateRender : public StubRender {
 public:
     using rvRender::mStates;
-    using rvRender::popStateRecord;
-    using rvRender::pushStateRecord;
-    using rvRender::resetStateFlags;
 };
 
 rvRenderStates states(bool depth, bool blend, bool cull, bool light, int fill) {
@@ -28,30 +25,27 @@ void expectStates(const rvRenderStates& actual, const rvRenderStates& expected) 
     EXPECT_EQ(actual.fillMode, expected.fillMode);
 }
 
-TEST(RenderStates, StartClearedAndResetStoresTheDefaultFlagsKeepingTheFillMode) {
+TEST(RenderStates, ResetStoresTheDefaultFlagsAndTheStackIsLastInFirstOut) {
     StateRender r;
-    expectStates(r.getRenderStates(), states(false, false, false, false, 0));
     r.mStates = states(false, true, false, true, kFillWireframe);
-    r.resetStateFlags();
+    r.resetRenderStates();
     expectStates(r.getRenderStates(), states(true, false, true, false, kFillWireframe));
-}
-
-TEST(RenderStates, TheStackIsLastInFirstOutAndPopOnEmptyChangesNothing) {
-    StateRender r;
+    EXPECT_EQ(r.stateApplications, 0); // stored, not applied
     const rvRenderStates saved[] = {states(true, false, true, false, kFillSolid),
-                                    states(false, true, false, true, kFillPoint),
-                                    states(true, true, false, false, kFillWireframe)};
+                                    states(false, true, false, true, kFillPoint)};
     for (const rvRenderStates& s : saved) {
         r.mStates = s;
-        r.pushStateRecord();
+        r.pushRenderStates();
     }
     r.mStates = states(false, false, true, true, kFillSolid);
-    for (int i = 2; i >= 0; --i) {
-        ASSERT_TRUE(r.popStateRecord());
+    for (int i = 1; i >= 0; --i) {
+        r.popRenderStates();
         expectStates(r.getRenderStates(), saved[i]);
     }
-    EXPECT_FALSE(r.popStateRecord());
+    // Every pop re-applies the four flags, also on an empty stack, which changes nothing.
+    r.popRenderStates();
     expectStates(r.getRenderStates(), saved[0]);
+    EXPECT_EQ(r.stateApplications, 3 * kStateCount);
 }
 
 // A right-handed perspective with clip depth -w..w (row vectors): the eye looks along -z.
@@ -92,6 +86,33 @@ TEST(PrimitiveCount, FollowsTheTable) {
     for (int type = -1; type <= 5; ++type) {
         EXPECT_EQ(getPrimitiveCount(type), expected[type + 1]) << type;
     }
+}
+
+TEST(Render, FrustumAndLookAtUseTheBackEndsTransformsAndColoursPackAsARGB) {
+    StubRender r;
+    rvVector3 eye(0, 0, 10), at(0, 0, 0), up(0, 1, 0);
+    ASSERT_TRUE(r.lookAt(&eye, &at, &up));
+    EXPECT_EQ(rvTransformPoint(eye, r.view).z, 0.0f);
+    r.projection = clipPerspective(1.5707964f, 1.0f, 100.0f);
+    r.updateFrustum();
+    EXPECT_NEAR(r.getFrustum().planes[kPlaneNear][3], 9.0f, 1e-4f); // the origin: 9 beyond near
+    EXPECT_EQ(r.makeColor(255, 1, 2, 3), 0xFF010203u);
+}
+
+TEST(Render, PrimitiveModelsFillAMeshCutToWhatTheEntryHolds) {
+    StubRender r;
+    r.init(nullptr);
+    rvPrimitiveModel model;
+    model.geometry.push_back({{0, 0, 0, 1, 0, 0, 0, 1, 0}, {0, 1, 2}, {0, 0, 1, 0, 0, 1}, 5, 3});
+    model.textureName = "grid.bmp";
+    rvMesh* out = nullptr;
+    rvTexture* texture = r.createMeshFromPrimitive(&model, &out, kTriangleList);
+    std::unique_ptr<rvMesh> owner(out);
+    ASSERT_NE(out, nullptr);
+    EXPECT_EQ(out->getVertexCount(), 3);
+    EXPECT_EQ(static_cast<RecordingMesh*>(out)->indices16, (std::vector<unsigned short>{0, 1, 2}));
+    EXPECT_EQ(out->getTexture(), texture);
+    EXPECT_STREQ(texture->name, "grid.bmp");
 }
 
 } // namespace

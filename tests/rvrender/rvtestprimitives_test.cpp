@@ -41,10 +41,10 @@ void expectVec(const rvVector3& v, const rvVector3& e, float eps = 0.0f) {
 
 // Tangents are 4 floats per vertex in extra stream 0, with handedness w exactly ±1.
 void expectTangentStream(const RecordingMesh& m, std::size_t vertices) {
-    ASSERT_EQ(m.data0.size(), 4 * vertices);
-    EXPECT_EQ(m.data0Components, 4);
+    ASSERT_EQ(m.data[0].size(), 4 * vertices);
+    EXPECT_EQ(m.dataComponents[0], 4);
     for (std::size_t i = 0; i < vertices; ++i)
-        EXPECT_TRUE(m.data0[4 * i + 3] == 1.0f || m.data0[4 * i + 3] == -1.0f) << i;
+        EXPECT_TRUE(m.data[0][4 * i + 3] == 1.0f || m.data[0][4 * i + 3] == -1.0f) << i;
 }
 
 // Every vertex gets the colour, alpha first.
@@ -85,11 +85,11 @@ TEST(CreatePlane, FloorTangentFollowsUAndIsLeftHanded) {
     // u grows along +x, v along +z; with normal +y, n × T = −z opposes the v direction.
     RecordingMesh mesh;
     rvTestPrimitive::createPlane(100.0f, kColour, &mesh, 0.0f);
-    ASSERT_EQ(mesh.data0.size(), 24u);
+    ASSERT_EQ(mesh.data[0].size(), 24u);
     for (std::size_t i = 0; i < 6; ++i) {
-        expectVec(rvVector3(mesh.data0[4 * i], mesh.data0[4 * i + 1], mesh.data0[4 * i + 2]),
+        expectVec(rvVector3(mesh.data[0][4 * i], mesh.data[0][4 * i + 1], mesh.data[0][4 * i + 2]),
                   rvVector3(1, 0, 0), 1e-6f);
-        EXPECT_EQ(mesh.data0[4 * i + 3], -1.0f);
+        EXPECT_EQ(mesh.data[0][4 * i + 3], -1.0f);
     }
 }
 
@@ -113,7 +113,7 @@ TEST(CreateCube, InsideWindsAndPointsNormalsTowardsTheCentre) {
         expectTangentStream(mesh, 36);
         expectColour(mesh);
         for (std::size_t i = 0; i < 144; ++i) // one tangent per face
-            EXPECT_EQ(mesh.data0[i], mesh.data0[i % 4 + i / 24 * 24]) << i;
+            EXPECT_EQ(mesh.data[0][i], mesh.data[0][i % 4 + i / 24 * 24]) << i;
         // The inside exchange keeps each vertex's texture coordinate with its corner.
         for (std::size_t i = 0; i < 36; ++i) {
             for (std::size_t j = i / 6 * 6; j < i / 6 * 6 + 6; ++j) {
@@ -126,9 +126,9 @@ TEST(CreateCube, InsideWindsAndPointsNormalsTowardsTheCentre) {
     }
     // The edges are normalised before solving: the +z tangent turns 22.5° from +x (increasing
     // u) towards the diagonal of the first triangle; v grows towards −y: left-handed.
-    expectVec(rvVector3(outside.data0[0], outside.data0[1], outside.data0[2]),
+    expectVec(rvVector3(outside.data[0][0], outside.data[0][1], outside.data[0][2]),
               rvVector3(std::cos(kRvPi / 8), std::sin(kRvPi / 8), 0), 1e-5f);
-    EXPECT_EQ(outside.data0[3], -1.0f);
+    EXPECT_EQ(outside.data[0][3], -1.0f);
 }
 
 TEST(FillCubeUVs, CrossLayoutUsesTheDecimalRowEdgesAndPlainMapsTheWholeTexture) {

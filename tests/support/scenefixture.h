@@ -1,16 +1,21 @@
-// The application's scene on a recording renderer: the globals the program would set before
-// initScene (renderer, camera at its start-up pose, texture manager, toggles), two tiny
-// animated characters registered under the scene's model file names, and a clean-up that
-// returns every global to its start value.
+// The application's scene on SceneRender, in a scratch working directory that holds two tiny
+// animated characters under the scene's model file names: the globals the program would set
+// before initScene, and a clean-up that returns every global to its start value.
 #pragma once
+
+#include <unistd.h>
+
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
+#include "assets.h"
 #include "fakeappplatform.h"
 #include "frame.h"
-#include "recordingrender.h"
 #include "rvcamera.h"
+#include "rvmeshfile.h"
 #include "scene.h"
+#include "scenerender.h"
 
 // A triangle skinned to two bones with `frames` key frames; bone 1 moves up by one unit per
 // frame, so the pose shows which frame is current.
@@ -20,15 +25,11 @@ inline rvMeshFile tinyCharacter(std::uint32_t frames) {
     r.vertexCount = 3;
     r.indices = {0, 1, 2};
     r.indexCount = 3;
-    r.texCoords = {0, 0, 1, 0, 0, 1};
     r.frameCount = frames;
     r.boneCount = 2;
     for (std::uint32_t bone = 0; bone < 2; ++bone) {
         for (std::uint32_t f = 0; f < frames; ++f) {
-            rvBoneKey key;
-            key.rotation = rvQuaternion(1, 0, 0, 0);
-            key.translation = rvVector3(0, bone == 1 ? float(f) : 0.0f, 0);
-            r.boneKeys.push_back(key);
+            r.boneKeys.push_back({rvQuaternion(1, 0, 0, 0), rvVector3(0, bone ? float(f) : 0, 0)});
         }
     }
     r.boneWeights = {1, 0, 0, 0, 0, 1, 0, 0, 0.5f, 0.5f, 0, 0};
@@ -39,9 +40,13 @@ inline rvMeshFile tinyCharacter(std::uint32_t frames) {
 class SceneTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        render.addModelFile("meshes/zax.MSH", tinyCharacter(4));
-        render.addModelFile("meshes/zaphod.MSH", tinyCharacter(6));
-        gTextureManager = &textures;
+        namespace fs = std::filesystem;
+        mDir = fs::temp_directory_path() / ("scenetest-" + std::to_string(::getpid()));
+        fs::create_directories(mDir / "meshes");
+        fs::current_path(mDir);
+        ASSERT_TRUE(rvWriteMeshFile(kFirstModelFile, tinyCharacter(4), nullptr));
+        ASSERT_TRUE(rvWriteMeshFile(kSecondModelFile, tinyCharacter(6), nullptr));
+        render.init(nullptr);
         gRender = &render;
         camera.mPosition = rvVector3(0.0f, 5.0f, 10.0f);
         camera.mUp = rvVector3(0.0f, 1.0f, 0.0f);
@@ -50,12 +55,10 @@ protected:
         gCamera = &camera;
         gAppPlatform = &platform;
         gUseOpenGL = true;
-        gCommandLine = nullptr;
     }
 
     void TearDown() override {
         shutdownScene();
-        gTextureManager = nullptr;
         gRender = nullptr;
         gCamera = nullptr;
         gAppPlatform = nullptr;
@@ -67,21 +70,22 @@ protected:
         gLightAngle = 0.0f;
         gLightTimer = 0.0f;
         gMouseCentre = zrPoint{400, 300};
-        gVertexProgram = 1;
-        gFragmentProgram = 3;
+        std::filesystem::current_path(mPreviousDir);
+        std::filesystem::remove_all(mDir);
     }
 
-    // initScene, then forgets the calls it made so that a test sees only what follows.
-    void initAndForget() {
-        initScene();
-        render.calls.clear();
+    // The recorded draws of one frame.
+    std::vector<DrawnItem> drawFrame() {
+        render.drawn.clear();
+        gUseOpenGL ? drawSceneGL() : drawSceneD3D();
+        return render.drawn;
     }
 
-    RecordingMesh* recorded(rvMesh* mesh) { return static_cast<RecordingMesh*>(mesh); }
-    RecordingMesh* recorded(rvAnimMesh* model) { return recorded(model->getMesh()); }
-
-    NamedTextureManager textures;
-    RecordingRender render;
+    SceneRender render;
     rvFlyCamera camera;
     FakeAppPlatform platform;
+
+private:
+    std::filesystem::path mPreviousDir = std::filesystem::current_path();
+    std::filesystem::path mDir;
 };

@@ -1,19 +1,50 @@
-// A renderer without a device for tests of the core: every operation is a stub, except that the
-// render-state operations keep the shared state record the way both back ends do, createMesh
-// hands out RecordingMesh objects (owned by the caller, as from a real renderer), and the
-// texture and draw calls are recorded so that callers can see what they were asked to do.
+// A renderer without a device for tests of the core: the core's own operations run as on every
+// back end, the back end's are stubs that record what a test needs to see. Meshes are
+// RecordingMesh objects (owned by the caller, as from a real renderer); init creates the core's
+// managers over FakeTextureManager and a HUD text manager that draws through drawMesh.
 #pragma once
 
+#include <memory>
 #include <string>
 #include <vector>
 
 #include "recordingmesh.h"
+#include "rvhudtextmanager.h"
 #include "rvrender.h"
+#include "rvtexture.h"
+
+// Makes a plain record for any file whose name does not contain "missing", and for any
+// pixels; counts what it made.
+class FakeTextureManager : public rvTextureManager {
+public:
+    int made = 0;
+
+protected:
+    std::unique_ptr<rvTexture> makeFromFile(const char* file, bool) override {
+        return std::string(file).find("missing") == std::string::npos ? make() : nullptr;
+    }
+    std::unique_ptr<rvTexture> makeFromPixels(const unsigned char*, int, int, int, bool) override {
+        return make();
+    }
+
+private:
+    std::unique_ptr<rvTexture> make() {
+        ++made;
+        return std::make_unique<rvTexture>();
+    }
+};
+
+class StubHUDTextManager : public rvHUDTextManager {
+protected:
+    void drawStringMesh(rvMesh* mesh) override { mRender->drawMesh(mesh); }
+};
 
 class StubRender : public rvRender {
 public:
     bool init(zrWindow* window) override {
         mWindow = window;
+        startManagers(std::make_unique<FakeTextureManager>(), nullptr,
+                      std::make_unique<StubHUDTextManager>());
         return true;
     }
     bool setFillMode(int mode) override {
@@ -28,23 +59,26 @@ public:
         mStates.flags[state] = enable;
         return true;
     }
-    void enableAlphaTest(float) override {}
-    void disableAlphaTest() override {}
-    void resetRenderStates() override { resetStateFlags(); }
-    void pushRenderStates() override { pushStateRecord(); }
-    void popRenderStates() override {
-        popStateRecord();
-        for (int i = 0; i < kStateCount; ++i) {
-            setRenderState(i, mStates.flags[i]);
-        }
-    }
+    void enableAlphaTest(float) override { alphaTest = true; }
+    void disableAlphaTest() override { alphaTest = false; }
     bool setPerspective(float, float, float) override { return true; }
     bool setViewport(int, int, int, int) override { return true; }
-    bool setViewMatrix(rvMatrix44) override { return true; }
-    bool lookAt(rvVector3*, rvVector3*, rvVector3*) override { return true; }
-    bool setWorldMatrix(rvMatrix44*) override { return true; }
-    void getWorldViewProjection(float*) override {}
-    rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) override { return out; }
+    bool setViewMatrix(rvMatrix44 matrix) override {
+        view = matrix;
+        return true;
+    }
+    bool setWorldMatrix(rvMatrix44* matrix) override {
+        world = *matrix;
+        return true;
+    }
+    void getWorldViewProjection(float* out) override {
+        const rvMatrix44 wvp = world * view * projection;
+        std::copy(wvp.m, wvp.m + 16, out);
+    }
+    rvMatrix44* getWorldViewProjectionMatrix(rvMatrix44* out) override {
+        getWorldViewProjection(out->m);
+        return out;
+    }
     bool beginScene() override { return true; }
     bool endScene() override { return true; }
     bool clear(const float*, float) override { return true; }
@@ -55,52 +89,24 @@ public:
     bool drawIndexedPrimitives(int, const float*, int, const unsigned short*, int, int) override {
         return true;
     }
-    bool drawPrimitives(int, const float*, int, int) override { return true; }
+    bool drawPrimitives(int type, const float* v, int count, int) override {
+        primitives.assign(v, v + 3 * count);
+        primitiveType = type;
+        return true;
+    }
     rvMesh* createMesh(rvMesh** out, int primitiveType) override {
         rvMesh* mesh = new RecordingMesh(primitiveType);
-        ++meshesCreated;
         if (out) {
             *out = mesh;
         }
         return mesh;
     }
-    rvTexture* createMeshFromPrimitive(rvPrimitiveModel*, rvMesh** out, int type) override {
-        createMesh(out, type);
-        return nullptr;
-    }
-    void importMSHFile(const char*, rvAnimMesh** out) override { *out = nullptr; }
-    void importMSHFile(const char*, rvMesh** out) override { *out = nullptr; }
-    rvTexture* loadTexture(const char*) override { return nullptr; }
-    rvTexture* createTexture(const void*, const char*, int, int, unsigned char) override {
-        return nullptr;
-    }
-    rvTexture* loadMipmappedTexture(const char*) override { return nullptr; }
-    rvTexture* createMipmappedTexture(const void*, const char*, int, int, unsigned char) override {
-        return nullptr;
-    }
-    int loadFontSet(const char*, const char*) override { return -1; }
-    int addString(const char*, float, float, float, float, float, float, float, float,
-                  int) override {
-        return -1;
-    }
-    bool releaseFontSet(int) override { return true; }
-    bool setString(int, const char*, float, float, float, float, float, float, float, float,
-                   int) override {
-        return false;
-    }
-    bool drawString(int) override { return false; }
-    bool drawStrings() override { return false; }
     void setTexture(rvTexture* texture) override { boundTextures.push_back(texture); }
     void setTexture2(rvTexture*) override {}
-    unsigned int makeColor(unsigned char a, unsigned char r, unsigned char g,
-                           unsigned char b) override {
-        return (unsigned(a) << 24) | (unsigned(r) << 16) | (unsigned(g) << 8) | unsigned(b);
-    }
-    void toggleOrtho() override {}
-    void toggleFullScreen() override {}
+    void toggleOrtho() override { ortho = !ortho; }
+    void toggleFullScreen() override { ++fullScreenToggles; }
     rvVector3* unproject(rvVector3* out, float, float, float) override { return out; }
     rvParticleManager* createParticleManager() override { return nullptr; }
-    void updateFrustum() override {}
     void loadFX(rvShader*) override {}
     void setCurrentFX(rvShader*) override {}
     void setFXTechnique(std::string) override {}
@@ -110,13 +116,13 @@ public:
     void setFXVector4(float, float, float, float, rvShader*, const char*) override {}
     void setFXVector3(float, float, float, rvShader*, const char*) override {}
     void setFXFloat(float, rvShader*, const char*) override {}
-    void loadVertexProgram(const char*, unsigned int* id) override { *id = 0; }
+    void loadVertexProgram(const char*, unsigned int*) override {}
     void bindVertexProgram(unsigned int) override {}
     void toggleVertexPrograms() override {}
     void deleteVertexProgram(unsigned int) override {}
     void setVertexProgramParameter(float, float, float, float, int) override {}
     void setVertexProgramVector(rvVector4*, int) override {}
-    void loadFragmentProgram(const char*, unsigned int* id) override { *id = 0; }
+    void loadFragmentProgram(const char*, unsigned int*) override {}
     void bindFragmentProgram(unsigned int) override {}
     void toggleFragmentPrograms() override {}
     void deleteFragmentProgram(unsigned int) override {}
@@ -124,8 +130,13 @@ public:
     void setFragmentProgramVector(rvVector4*, int) override {}
     void setProgramMatrix(const float*, int) override {}
 
-    int meshesCreated = 0;
+    rvMatrix44 world, view, projection;
     int stateApplications = 0;
+    int fullScreenToggles = 0;
+    bool alphaTest = false;
+    bool ortho = false;
     std::vector<rvMesh*> drawnMeshes;
     std::vector<rvTexture*> boundTextures;
+    std::vector<float> primitives;
+    int primitiveType = -1;
 };

@@ -15,6 +15,8 @@
 #include "rvglmesh.h"
 #include "rvgltexturemanager.h"
 #include "rvmeshfile.h"
+#include "rvtexture.h"
+#include "zrglcontext.h"
 
 namespace {
 
@@ -64,7 +66,7 @@ TEST_F(GLRenderTest, InitAppliesTheDefaultsOnceAndReportsAMissingWindow) {
         EXPECT_EQ(glIsEnabled(caps[state]), state % 2 == 0) << state; // depth and culling on
         EXPECT_EQ(render->getRenderStates().flags[state], state % 2 == 0) << state;
     }
-    rvGLTextureManager* textures = render->getTextureManager();
+    rvTextureManager* textures = render->getTextureManager();
     EXPECT_EQ(gTextureManager, textures);
     EXPECT_TRUE(render->init(window()));
     EXPECT_EQ(render->getTextureManager(), textures);
@@ -83,17 +85,15 @@ TEST_F(GLRenderTest, TeardownDeletesTheTexturesThroughItsContext) {
     const unsigned char px[4] = {1, 2, 3, 4};
     const GLuint name = static_cast<rvGLTexture*>(render->createTexture(px, "t", 1, 1, 32))->glName;
     // A context sharing the renderer's objects outlives it and sees whether the name is gone.
-    SDL_Window* sdl = static_cast<SDL_Window*>(window()->getHwnd());
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 1);
-    SDL_GLContext witness = SDL_GL_CreateContext(sdl);
-    SDL_GL_SetAttribute(SDL_GL_SHARE_WITH_CURRENT_CONTEXT, 0);
-    ASSERT_NE(witness, nullptr) << SDL_GetError();
+    zrGLContextParams shared;
+    shared.shareWithCurrent = true;
+    std::string error;
+    std::unique_ptr<zrGLContext> witness = zrGLContext::create(window(), shared, &error);
+    ASSERT_NE(witness, nullptr) << error;
     render.reset();
     EXPECT_EQ(gTextureManager, nullptr);
-    ASSERT_EQ(SDL_GL_MakeCurrent(sdl, witness), 0);
+    ASSERT_TRUE(witness->makeCurrent());
     EXPECT_FALSE(glIsTexture(name));
-    SDL_GL_MakeCurrent(sdl, nullptr);
-    SDL_GL_DeleteContext(witness);
 }
 
 // --- render states -----------------------------------------------------------------------------

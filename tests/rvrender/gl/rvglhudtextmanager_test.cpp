@@ -8,8 +8,9 @@
 
 #include "cimage.h"
 #include "glcontext.h" // with GL/gl.h
-#include "rvmesh.h"
 #include "rvgltexturemanager.h"
+#include "rvmesh.h"
+#include "rvtexture.h"
 
 namespace {
 
@@ -25,25 +26,9 @@ protected:
         white.fill(255, 255, 255);
         ASSERT_TRUE(white.writeBMP(rvHUDTextManager::kDefaultFontTexture));
     }
-    rvGLHUDTextManager* hud() const { return render->getHUDTextManager(); }
+    rvHUDTextManager* hud() const { return render->getHUDTextManager(); }
     CImage white;
 };
-
-TEST_F(GLHUDTest, StringsAreNumberedInOrderAndReplacedInPlace) {
-    EXPECT_EQ(hud()->addString("one", 10, 50, 0, 1, 1, 1, 1, 1, 0), 0);
-    EXPECT_EQ(hud()->addString("two", 10, 30, 0, 1, 1, 1, 1, 1, 0), 1);
-    rvMesh* second = hud()->getString(1);
-    EXPECT_TRUE(hud()->setString(0, "longer", 10, 50, 0, 1, 1, 1, 1, 1, 0));
-    EXPECT_EQ(hud()->getString(0)->getVertexCount(), 36);
-    EXPECT_EQ(hud()->getString(1), second);
-    EXPECT_EQ(hud()->getString(0)->getTexture(),
-              render->getTextureManager()->loadTexture(rvHUDTextManager::kDefaultFontTexture));
-    EXPECT_EQ(hud()->addString("\n", 10, 50, 0, 1, 1, 1, 1, 1, 0), 2); // a mesh without vertices
-    EXPECT_TRUE(render->drawString(2));
-#ifdef NDEBUG
-    EXPECT_FALSE(hud()->setString(3, "x", 0, 0, 0, 1, 1, 1, 1, 1, 0)); // asserted in debug builds
-#endif
-}
 
 TEST_F(GLHUDTest, StringsAppearAtThePenThenTexturingIsOffAndLinearOnEveryFont) {
     render->setTexture(render->getTextureManager()->getTexture(0));
