@@ -2,8 +2,8 @@
 # Frames per second of the running demo at 800 × 600 on OpenGL, in a private Xvfb display (on a
 # machine without a graphics card that is Mesa's llvmpipe, drawing on the processor).
 # Starts the demo from its run directory, answers the renderer question with Yes, lets it run,
-# and presses F once a second: the title then shows the frames counted in the last full second.
-# Prints each sample and their mean; the first seconds (start-up) are skipped.
+# and counts the frames it reports (BRINDLE_FRAME_REPORT) in each second of its own clock.
+# Prints each second's count and their mean; the first 1.5 s (start-up) are skipped.
 #
 # Usage: bench/run_demo_fps.sh [demo dir (default build/demo)] [seconds (default 10)] [second]
 #   "second" measures with the second character shown (M) instead of the first.
@@ -19,22 +19,16 @@ E2E_NAME=run_demo_fps
 
 e2e_start_opengl
 if [ "$model" = second ]; then
-    e2e_hold m 0.2
+    e2e_press m 'model == 2'
 fi
-sleep 1.5 # the first counted second includes start-up
-
-samples=()
-for _ in $(seq "$seconds"); do
-    sleep 0.8
-    e2e_hold f 0.2
-    sleep 0.1
-    fps=$(e2e_title | sed -n 's/^FPS= \([0-9]*\)$/\1/p')
-    [ -n "$fps" ] && samples+=("$fps")
-done
+e2e_until "time >= $(awk -v s="$seconds" 'BEGIN {print s + 1.5}')" $((seconds * 3 + 30))
+cp "$E2E_WORK/frames.log" "$artifacts/frames.log"
 e2e_quit_with_escape
-rm -rf "$artifacts"
 
-[ ${#samples[@]} -gt 0 ] || { echo "no frames-per-second figure was read" >&2; exit 1; }
-echo "frames per second (${model} character, 800x600, $(glxinfo -B 2>/dev/null | sed -n 's/.*OpenGL renderer string: //p' || true)): ${samples[*]}"
-printf '%s\n' "${samples[@]}" | awk '{s += $1; if (NR == 1 || $1 < lo) lo = $1; if ($1 > hi) hi = $1}
-    END {printf "mean %.0f fps (%.2f ms per frame), min %d, max %d, %d samples\n", s / NR, 1000 * NR / s, lo, hi, NR}'
+awk -v first=1.5 -v n="$seconds" '$1 == "frame" && NF == 20 && $4 >= first && $4 < first + n {
+        count[int($4 - first)]++ }
+    END {
+        for (i = 0; i < n; ++i) { printf "%s%d", i ? " " : "", count[i]; sum += count[i]; if (i == 0 || count[i] < lo) lo = count[i]; if (count[i] > hi) hi = count[i] }
+        printf "\nmean %.0f fps (%.2f ms per frame), min %d, max %d, %d seconds\n", sum / n, 1000 * n / sum, lo, hi, n
+    }' "$artifacts/frames.log" | sed "1s/^/frames per second (${model} character, 800x600): /"
+rm -rf "$artifacts"

@@ -16,7 +16,7 @@ e2e_wait_title '^Tamsk - Brindler: OpenGL$'
 grep -q "Direct3D back end is not built" "$E2E_WORK/brindle.log" ||
     e2e_fail "the message about the missing Direct3D back end was not given"
 
-sleep 0.3
+e2e_until 'frame >= 3'
 e2e_shot scene
 read -r r g b <<<"$(e2e_mean "$SHOT" "$SKY_REGION")"
 e2e_expect "$b" -gt $((r + 30)) "the scene is drawn: blue sky"

@@ -1,52 +1,44 @@
 #!/usr/bin/env bash
 # The toggles: C releases the light (the help line turns blue) and attaches it again, M shows
 # the other character and then the first again, Q draws the scene as lines and then solid.
-# Each of these keys has a 0.5 s repeat delay, so the presses are spaced by more than that.
+# Each key is held until the frame report shows its effect (these keys fire at most once per
+# 0.5 s, and not at all in the first 0.5 s).
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/colours.sh"
 
 e2e_start_opengl
 
-e2e_hold c
-sleep 0.4
+e2e_press c 'light == "orbit"'
 e2e_shot released
 e2e_expect "$(e2e_count "$SHOT" "$TOP_LINE" "$BLUE")" -gt 100 \
     "blue line \"Press 'C' to attach the light to the camera.\""
 e2e_expect "$(e2e_count "$SHOT" "$TOP_LINE" "$RED")" -lt 5 "no red line once the light is released"
 e2e_expect "$(e2e_count "$SHOT" "$SECOND_LINE" "$GREEN")" -gt 100 "the green line stays"
-sleep 0.3
-e2e_hold c
-sleep 0.4
+e2e_press c 'light == "camera"'
 e2e_shot attached
 e2e_expect "$(e2e_count "$SHOT" "$TOP_LINE" "$RED")" -gt 100 "red line again after a second C"
 
 # The first character's head fills the bottom of the picture; the second stands whole, higher
 # up and further left.
 read -r n1 x1 y1 <<<"$(e2e_blob "$SHOT" "$CHARACTER")"
-e2e_hold m
-sleep 0.4
+e2e_press m 'model == 2'
 e2e_shot second-model
 read -r n2 x2 y2 <<<"$(e2e_blob "$SHOT" "$CHARACTER")"
 e2e_log "first model: $n1 px at ($x1, $y1); second: $n2 px at ($x2, $y2)"
 e2e_expect "$n2" -gt 100 "second character pixels"
 e2e_expect "$((y1 - y2))" -gt 80 "the second character stands higher in the picture"
 e2e_expect "$(e2e_count "$SHOT" 100x60+215+340 "$RED")" -gt 300 "the second character's red jacket"
-sleep 0.3
-e2e_hold m
-sleep 0.4
+e2e_press m 'model == 1'
 e2e_shot first-again
 read -r n3 x3 y3 <<<"$(e2e_blob "$SHOT" "$CHARACTER")"
 e2e_expect "$((y3 > y1 ? y3 - y1 : y1 - y3))" -lt 30 "two switches show the first character again"
 
-e2e_hold q
-sleep 0.4
+e2e_press q 'wireframe == 1'
 e2e_shot wireframe
 read -r r g b <<<"$(e2e_mean "$SHOT" "$SKY_REGION")"
 e2e_expect "$((r + g + b))" -lt 30 "in wireframe the sky is black between its edges"
 e2e_expect "$(e2e_count "$SHOT" "$CHARACTER_REGION" "$LIT")" -gt 500 "the character is drawn as lines"
-sleep 0.3
-e2e_hold q
-sleep 0.4
+e2e_press q 'wireframe == 0'
 e2e_shot solid
 read -r r g b <<<"$(e2e_mean "$SHOT" "$SKY_REGION")"
 e2e_expect "$b" -gt 150 "solid again after a second Q"

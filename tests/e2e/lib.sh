@@ -2,6 +2,8 @@
 # run directory, its message boxes answered, its window found, keys held, screenshots taken and
 # their pixels measured. Sourced by the e2e_*.sh scripts, which CTest runs as
 #   e2e_<name>.sh <demo dir> <artifact dir>
+# The demo runs with BRINDLE_FRAME_REPORT=1 and writes one line per drawn frame (its number,
+# its clock, the camera and the toggles); the helpers wait on those lines, never on the clock.
 # Every helper that waits does so with a deadline; a failed check calls e2e_fail, which keeps the
 # screenshots taken so far under the artifact directory and ends the script with status 1.
 
@@ -93,9 +95,64 @@ e2e_start_xvfb() {
 
 # Starts the demo from its run directory with the given arguments.
 e2e_start_demo() {
-    (cd "$E2E_DEMO_DIR" && exec ./brindle "$@") >"$E2E_WORK/brindle.log" 2>&1 &
+    : >"$E2E_WORK/frames.log"
+    (cd "$E2E_DEMO_DIR" && BRINDLE_FRAME_REPORT=1 exec ./brindle "$@") \
+        >"$E2E_WORK/frames.log" 2>"$E2E_WORK/brindle.log" &
     E2E_APP_PID=$!
     E2E_WIN=""
+}
+
+# The last complete frame line: "frame N time T camera X Y Z look X Y Z light camera|orbit
+# model 1|2 wireframe 0|1 fullscreen 0|1".
+e2e_frame_line() {
+    tail -c 2000 "$E2E_WORK/frames.log" | awk 'NF == 20 && $1 == "frame" {last = $0} END {print last}'
+}
+
+# Whether the last frame satisfies the awk condition $1, written with the variables frame, time,
+# cx, cy, cz (camera), lx, ly, lz (looking direction), light, model, wireframe, fullscreen.
+e2e_frame_is() {
+    e2e_frame_line | awk '{frame = $2; time = $4; cx = $6; cy = $7; cz = $8; lx = $10; ly = $11
+        lz = $12; light = $14; model = $16; wireframe = $18; fullscreen = $20
+        exit !(NF == 20 && ('"$1"'))}'
+}
+
+# Waits until the last frame satisfies the condition $1 (deadline $2 s, default 10).
+e2e_until() {
+    local deadline=$((SECONDS + ${2:-10}))
+    until e2e_frame_is "$1"; do
+        e2e_demo_running || e2e_fail "the demo ended while waiting for: $1"
+        [ $SECONDS -lt $deadline ] || e2e_fail "waited in vain for: $1 (last frame: $(e2e_frame_line))"
+        sleep 0.02
+    done
+}
+
+# Waits until the demo has drawn $1 more frames (default 2), so that a screenshot shows them.
+e2e_wait_frames() {
+    local now
+    now=$(e2e_frame_line | awk '{print $2 + 0}')
+    e2e_until "frame >= $((now + ${1:-2}))"
+}
+
+# Waits until $1 more seconds of the demo's own clock have passed.
+e2e_wait_time() {
+    local now
+    now=$(e2e_frame_line | awk '{print $4 + 0}')
+    e2e_until "time >= $now + $1"
+}
+
+# Holds a key (an xdotool key name; "alt+Return" holds both) until the last frame satisfies
+# the condition $2, lets go, and waits for two more frames.
+e2e_press() {
+    local keys=${1//+/ } k
+    e2e_focus
+    for k in $keys; do
+        xdotool keydown "$k"
+    done
+    e2e_until "$2"
+    for k in $(echo "$keys" | tr ' ' '\n' | tac); do
+        xdotool keyup "$k"
+    done
+    e2e_wait_frames 2
 }
 
 # Prints the id of a viewable top-level window titled exactly $1 (message boxes are windows of
@@ -180,22 +237,7 @@ e2e_start_opengl() {
     e2e_answer_renderer yes
     e2e_find_window
     e2e_wait_title '^Tamsk - Brindler: OpenGL$'
-    # The keys with a repeat delay cannot fire during their first 0.5 s.
-    sleep 0.8
-}
-
-# Holds a key (an xdotool key name; "alt+Return" holds both) for $2 seconds (default 0.25): the
-# demo polls key state once per frame and must see it down.
-e2e_hold() {
-    local keys=${1//+/ } seconds=${2:-0.25} k
-    e2e_focus
-    for k in $keys; do
-        xdotool keydown "$k"
-    done
-    sleep "$seconds"
-    for k in $(echo "$keys" | tr ' ' '\n' | tac); do
-        xdotool keyup "$k"
-    done
+    e2e_until 'frame >= 3'
 }
 
 # Takes a screenshot of the main window into $E2E_WORK/$1.png; SHOT names the file.
@@ -251,7 +293,8 @@ e2e_expect() {
 
 # Presses Escape in the main window and checks that the demo ends with status 0 in time.
 e2e_quit_with_escape() {
-    e2e_hold Escape 0.1
+    e2e_focus
+    xdotool key Escape
     local deadline=$((SECONDS + 10))
     while e2e_demo_running && [ $SECONDS -lt $deadline ]; do
         sleep 0.1
