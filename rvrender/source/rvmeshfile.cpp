@@ -12,12 +12,16 @@
 
 namespace {
 
-constexpr std::size_t kHeaderSize = 13;
-constexpr std::size_t kChunkHeaderSize = 12;
-constexpr std::size_t kKeySize = 7 * 4;
+constexpr std::size_t kMagicSize = 8;
+constexpr std::size_t kHeaderSize = kMagicSize + 4 + 1; // magic, version, format flag
+constexpr std::size_t kChunkHeaderSize = 12;            // tag, reserved, length
+constexpr std::size_t kFrameCountSize = 4;              // after the BONE chunk header
+constexpr std::size_t kKeySize = 7 * 4;                 // translation xyz, rotation wxyz
+constexpr std::size_t kPositionSize = 3 * 4;
+constexpr std::size_t kIndexSize = 4;
 constexpr std::uint32_t kVersion = 100;
 constexpr unsigned char kFormatFlag = 1;
-const char kMagic[8] = {'R', 'V', 'E', 'N', 'G', 'M', 'S', 'H'};
+const char kMagic[kMagicSize] = {'R', 'V', 'E', 'N', 'G', 'M', 'S', 'H'};
 
 // The order in which the tag of a chunk is compared.
 enum Tag { kPOSN, kTEXC, kCOLR, kNORM, kTANG, kINDX, kBONE, kBONW, kBONI, kTagCount };
@@ -65,12 +69,12 @@ std::string printableTag(const unsigned char* p) {
 std::size_t perVertexSize(Tag tag) {
     switch (tag) {
     case kNORM:
-        return 12;
+        return 3 * 4;
     case kTEXC:
-        return 8;
+        return 2 * 4;
     case kTANG:
     case kCOLR:
-        return 16;
+        return 4 * 4;
     case kBONW:
     case kBONI:
         return 4;
@@ -79,204 +83,244 @@ std::size_t perVertexSize(Tag tag) {
     }
 }
 
-// Fills `out` (empty on entry) from a file image; false with `why` set on the first fault.
-bool parseImage(const unsigned char* data, std::size_t size, rvMeshFile& out, std::string& why) {
-    if (size < kHeaderSize) {
-        why = "header: file has " + num(size) + " bytes, the header needs 13";
-        return false;
-    }
-    if (data[12] != kFormatFlag) {
-        why = "header: format flag is " + num(data[12]) + ", not 1";
-        return false;
-    }
-    if (std::memcmp(data, kMagic, sizeof kMagic) != 0) {
-        why = "header: magic is not RVENGMSH";
-        return false;
-    }
-    std::uint32_t version = getU32(data + 8);
-    if (version != kVersion) {
-        why = "header: version " + num(version) + " is not 100";
-        return false;
-    }
+// The parse of one file image. Each stage returns false with `why` set on the first fault.
+class Parser {
+public:
+    Parser(const unsigned char* data, std::size_t size, rvMeshFile& out)
+        : mData(data), mSize(size), mOut(out) {}
 
-    bool seen[kTagCount] = {};
-    std::size_t pos = kHeaderSize;
-    while (pos < size) {
-        std::size_t left = size - pos;
-        if (left < kChunkHeaderSize) {
-            why = "chunk header at offset " + num(pos) + ": only " + num(left) +
-                  " of its 12 bytes are in the file";
+    bool run(std::string& why) {
+        if (!header(why)) {
             return false;
         }
-        const unsigned char* head = data + pos;
-        int found = kTagCount;
-        for (int t = 0; t < kTagCount && found == kTagCount; ++t) {
-            if (std::memcmp(head, kTagNames[t], 4) == 0)
-                found = t;
+        for (std::size_t pos = kHeaderSize; pos < mSize;) {
+            if (!chunk(pos, why)) {
+                return false;
+            }
+        }
+        return crossChunk(why);
+    }
+
+private:
+    bool header(std::string& why) const {
+        if (mSize < kHeaderSize) {
+            why = "header: file has " + num(mSize) + " bytes, the header needs " + num(kHeaderSize);
+            return false;
+        }
+        if (mData[kHeaderSize - 1] != kFormatFlag) {
+            why = "header: format flag is " + num(mData[kHeaderSize - 1]) + ", not " +
+                  num(kFormatFlag);
+            return false;
+        }
+        if (std::memcmp(mData, kMagic, kMagicSize) != 0) {
+            why = "header: magic is not " + std::string(kMagic, kMagicSize);
+            return false;
+        }
+        const std::uint32_t version = getU32(mData + kMagicSize);
+        if (version != kVersion) {
+            why = "header: version " + num(version) + " is not " + num(kVersion);
+            return false;
+        }
+        return true;
+    }
+
+    // Reads the chunk at pos and moves pos past it.
+    bool chunk(std::size_t& pos, std::string& why) {
+        std::size_t left = mSize - pos;
+        if (left < kChunkHeaderSize) {
+            why = "chunk header at offset " + num(pos) + ": only " + num(left) + " of its " +
+                  num(kChunkHeaderSize) + " bytes are in the file";
+            return false;
+        }
+        const unsigned char* head = mData + pos;
+        int found = 0;
+        while (found < kTagCount && std::memcmp(head, kTagNames[found], 4) != 0) {
+            ++found;
         }
         if (found == kTagCount) {
             why = "unknown chunk tag \"" + printableTag(head) + "\" at offset " + num(pos);
             return false;
         }
-        Tag tag = Tag(found);
-        std::string name = kTagNames[tag];
-        if (seen[tag]) {
+        const Tag tag = Tag(found);
+        const std::string name = kTagNames[tag];
+        if (mSeen[tag]) {
             why = name + ": second chunk at offset " + num(pos) + " (each tag may occur once)";
             return false;
         }
-        seen[tag] = true;
+        mSeen[tag] = true;
 
-        std::uint32_t length = getU32(head + 8);
+        const std::uint32_t length = getU32(head + 8);
         rvMeshChunkInfo info;
         std::memcpy(info.tag, head, 4);
         info.tag[4] = '\0';
         info.length = length;
         info.offset = pos;
-        out.chunks.push_back(info);
+        mOut.chunks.push_back(info);
         pos += kChunkHeaderSize;
         left -= kChunkHeaderSize;
 
         std::uint32_t frameCount = 0;
         if (tag == kBONE) {
-            if (left < 4) {
+            if (left < kFrameCountSize) {
                 why = "BONE: the file ends before its frameCount";
                 return false;
             }
-            frameCount = getU32(data + pos);
-            pos += 4;
-            left -= 4;
+            frameCount = getU32(mData + pos);
+            pos += kFrameCountSize;
+            left -= kFrameCountSize;
         }
         if (length > left) {
             why = name + ": length " + num(length) + " runs past the end of the file (" +
                   num(left) + " bytes left)";
             return false;
         }
-        const unsigned char* payload = data + pos;
+        const unsigned char* payload = mData + pos;
         pos += length;
 
-        std::size_t elementSize = perVertexSize(tag);
+        const std::size_t elementSize = perVertexSize(tag);
         if (elementSize != 0) {
-            if (!seen[kPOSN]) {
+            if (!mSeen[kPOSN]) {
                 why = name + ": stands before POSN, which gives the vertex count";
                 return false;
             }
-            if (std::uint64_t(out.vertexCount) * elementSize != length) {
+            if (std::uint64_t(mOut.vertexCount) * elementSize != length) {
                 why = name + ": length " + num(length) + " is not " + num(elementSize) +
-                      " × vertexCount (" + num(out.vertexCount) + ")";
+                      " × vertexCount (" + num(mOut.vertexCount) + ")";
                 return false;
             }
         }
+        return payloadOf(tag, payload, length, frameCount, why);
+    }
 
+    // Decodes a payload whose length has been checked against the file.
+    bool payloadOf(Tag tag, const unsigned char* payload, std::uint32_t length,
+                   std::uint32_t frameCount, std::string& why) {
         switch (tag) {
         case kPOSN:
-            if (length == 0 || length % 12 != 0) {
-                why = "POSN: length " + num(length) + " is not a positive multiple of 12";
+            if (length == 0 || length % kPositionSize != 0) {
+                why = "POSN: length " + num(length) + " is not a positive multiple of " +
+                      num(kPositionSize);
                 return false;
             }
-            out.vertexCount = length / 12;
-            getFloats(payload, length / 4, out.positions);
-            break;
+            mOut.vertexCount = std::uint32_t(length / kPositionSize);
+            getFloats(payload, length / 4, mOut.positions);
+            return true;
         case kNORM:
-            getFloats(payload, length / 4, out.normals);
-            break;
+            getFloats(payload, length / 4, mOut.normals);
+            return true;
         case kTEXC:
-            getFloats(payload, length / 4, out.texCoords);
-            break;
+            getFloats(payload, length / 4, mOut.texCoords);
+            return true;
         case kTANG:
-            getFloats(payload, length / 4, out.tangents);
-            break;
+            getFloats(payload, length / 4, mOut.tangents);
+            return true;
         case kCOLR:
-            getFloats(payload, length / 4, out.colors);
-            break;
-        case kINDX: {
-            if (length == 0 || length % 4 != 0) {
-                why = "INDX: length " + num(length) + " is not a positive multiple of 4";
-                return false;
-            }
-            std::uint32_t count = length / 4;
-            if (count % 3 != 0) {
-                why = "INDX: " + num(count) + " indices do not form whole triangles";
-                return false;
-            }
-            out.indexCount = count;
-            out.indices.resize(count);
-            for (std::uint32_t i = 0; i < count; ++i)
-                out.indices[i] = getU32(payload + std::size_t(i) * 4);
-            break;
-        }
-        case kBONE: {
-            if (frameCount == 0) {
-                why = "BONE: frameCount is 0";
-                return false;
-            }
-            std::uint64_t boneSize = std::uint64_t(frameCount) * kKeySize;
-            std::uint64_t boneCount = length / boneSize;
-            if (boneCount == 0) {
-                why = "BONE: length " + num(length) + " holds no whole bone (frameCount " +
-                      num(frameCount) + " × 28 = " + num(boneSize) + " bytes)";
-                return false;
-            }
-            // Bytes after the last whole bone are skipped, as the exporter may pad.
-            out.frameCount = frameCount;
-            out.boneCount = std::uint32_t(boneCount);
-            std::size_t keyCount = std::size_t(boneCount * frameCount);
-            out.boneKeys.resize(keyCount);
-            for (std::size_t k = 0; k < keyCount; ++k) {
-                const unsigned char* p = payload + k * kKeySize;
-                rvBoneKey& key = out.boneKeys[k];
-                key.translation = rvVector3(getFloat(p), getFloat(p + 4), getFloat(p + 8));
-                key.rotation = rvQuaternion(getFloat(p + 12), getFloat(p + 16), getFloat(p + 20),
-                                            getFloat(p + 24));
-            }
-            break;
-        }
+            getFloats(payload, length / 4, mOut.colors);
+            return true;
+        case kINDX:
+            return indices(payload, length, why);
+        case kBONE:
+            return bones(payload, length, frameCount, why);
         case kBONW:
-            out.boneWeights.resize(length);
+            mOut.boneWeights.resize(length);
             for (std::uint32_t i = 0; i < length; ++i)
-                out.boneWeights[i] = payload[i] / 255.0f;
-            break;
+                mOut.boneWeights[i] = payload[i] / 255.0f;
+            return true;
         case kBONI:
-            out.boneIndices.assign(payload, payload + length);
-            break;
+            mOut.boneIndices.assign(payload, payload + length);
+            return true;
         case kTagCount:
             break;
         }
+        return true;
     }
 
-    if (!seen[kPOSN]) {
-        why = "POSN: chunk missing";
-        return false;
-    }
-    if (!seen[kINDX]) {
-        why = "INDX: chunk missing";
-        return false;
-    }
-    for (Tag t : {kBONW, kBONI}) {
-        if (seen[kBONE] && !seen[t]) {
-            why = std::string(kTagNames[t]) + ": chunk missing (the file has BONE)";
+    bool indices(const unsigned char* payload, std::uint32_t length, std::string& why) {
+        if (length == 0 || length % kIndexSize != 0) {
+            why =
+                "INDX: length " + num(length) + " is not a positive multiple of " + num(kIndexSize);
             return false;
         }
-        if (!seen[kBONE] && seen[t]) {
-            why = std::string(kTagNames[t]) + ": present without BONE";
+        const std::uint32_t count = std::uint32_t(length / kIndexSize);
+        if (count % 3 != 0) {
+            why = "INDX: " + num(count) + " indices do not form whole triangles";
             return false;
         }
+        mOut.indexCount = count;
+        mOut.indices.resize(count);
+        for (std::uint32_t i = 0; i < count; ++i)
+            mOut.indices[i] = getU32(payload + std::size_t(i) * kIndexSize);
+        return true;
     }
-    for (std::uint32_t i = 0; i < out.indexCount; ++i) {
-        if (out.indices[i] >= out.vertexCount) {
-            why = "INDX: index " + num(out.indices[i]) + " at position " + num(i) +
-                  " is not below vertexCount (" + num(out.vertexCount) + ")";
+
+    bool bones(const unsigned char* payload, std::uint32_t length, std::uint32_t frameCount,
+               std::string& why) {
+        if (frameCount == 0) {
+            why = "BONE: frameCount is 0";
             return false;
         }
-    }
-    for (std::size_t i = 0; i < out.boneIndices.size(); ++i) {
-        if (out.boneIndices[i] >= out.boneCount) {
-            why = "BONI: bone number " + num(out.boneIndices[i]) + " at vertex " + num(i / 4) +
-                  " is not below boneCount (" + num(out.boneCount) + ")";
+        const std::uint64_t boneSize = std::uint64_t(frameCount) * kKeySize;
+        const std::uint64_t boneCount = length / boneSize;
+        if (boneCount == 0) {
+            why = "BONE: length " + num(length) + " holds no whole bone (frameCount " +
+                  num(frameCount) + " × " + num(kKeySize) + " = " + num(boneSize) + " bytes)";
             return false;
         }
+        // Bytes after the last whole bone are skipped, as the exporter may pad.
+        mOut.frameCount = frameCount;
+        mOut.boneCount = std::uint32_t(boneCount);
+        const std::size_t keyCount = std::size_t(boneCount * frameCount);
+        mOut.boneKeys.resize(keyCount);
+        for (std::size_t k = 0; k < keyCount; ++k) {
+            const unsigned char* p = payload + k * kKeySize;
+            rvBoneKey& key = mOut.boneKeys[k];
+            key.translation = rvVector3(getFloat(p), getFloat(p + 4), getFloat(p + 8));
+            key.rotation = rvQuaternion(getFloat(p + 12), getFloat(p + 16), getFloat(p + 20),
+                                        getFloat(p + 24));
+        }
+        return true;
     }
-    return true;
-}
+
+    // The rules that need every chunk: presence, and indices within their ranges.
+    bool crossChunk(std::string& why) const {
+        for (Tag t : {kPOSN, kINDX}) {
+            if (!mSeen[t]) {
+                why = std::string(kTagNames[t]) + ": chunk missing";
+                return false;
+            }
+        }
+        for (Tag t : {kBONW, kBONI}) {
+            if (mSeen[kBONE] && !mSeen[t]) {
+                why = std::string(kTagNames[t]) + ": chunk missing (the file has BONE)";
+                return false;
+            }
+            if (!mSeen[kBONE] && mSeen[t]) {
+                why = std::string(kTagNames[t]) + ": present without BONE";
+                return false;
+            }
+        }
+        for (std::uint32_t i = 0; i < mOut.indexCount; ++i) {
+            if (mOut.indices[i] >= mOut.vertexCount) {
+                why = "INDX: index " + num(mOut.indices[i]) + " at position " + num(i) +
+                      " is not below vertexCount (" + num(mOut.vertexCount) + ")";
+                return false;
+            }
+        }
+        for (std::size_t i = 0; i < mOut.boneIndices.size(); ++i) {
+            if (mOut.boneIndices[i] >= mOut.boneCount) {
+                why = "BONI: bone number " + num(mOut.boneIndices[i]) + " at vertex " + num(i / 4) +
+                      " is not below boneCount (" + num(mOut.boneCount) + ")";
+                return false;
+            }
+        }
+        return true;
+    }
+
+    const unsigned char* mData;
+    std::size_t mSize;
+    rvMeshFile& mOut;
+    bool mSeen[kTagCount] = {};
+};
 
 class Encoder {
 public:
@@ -349,7 +393,7 @@ bool rvMeshFile::loadFromMemory(const void* data, std::size_t size) {
         mError = "no file image";
         return false;
     }
-    if (!parseImage(static_cast<const unsigned char*>(data), size, *this, why)) {
+    if (!Parser(static_cast<const unsigned char*>(data), size, *this).run(why)) {
         clear();
         mError = why;
         return false;
