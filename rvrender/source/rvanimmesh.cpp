@@ -1,6 +1,7 @@
 #include "rvanimmesh.h"
 
 #include <cassert>
+#include <memory>
 
 #include "rvmesh.h"
 #include "rvquaternion.h"
@@ -18,12 +19,10 @@ inline void addWeightedPoint(const rvVector3& p, const rvMatrix44& bone, float w
 } // namespace
 
 rvAnimMesh::rvAnimMesh()
-    : mFrameCount(0), mBoneCount(0), mTime(0.0f), mMesh(nullptr), mCurrentFrame(0),
+    : mFrameCount(0), mBoneCount(0), mTime(0.0f), mCurrentFrame(0),
       mFrameDuration(0.0f), mPrepared(false) {}
 
-rvAnimMesh::~rvAnimMesh() {
-    delete mMesh;
-}
+rvAnimMesh::~rvAnimMesh() = default;
 
 void rvAnimMesh::update(float seconds) {
     mTime += seconds;
@@ -59,9 +58,8 @@ void rvAnimMesh::lerp(const rvVector3& a, const rvVector3& b, float t, rvVector3
 }
 
 void rvAnimMesh::setMesh(rvMesh* mesh) {
-    if (mesh != mMesh) {
-        delete mMesh;
-        mMesh = mesh;
+    if (mesh != mMesh.get()) {
+        mMesh.reset(mesh);
     }
     // The bind pose belongs to the mesh it was copied from: a new mesh gets a new copy at
     // the next animate.
@@ -119,15 +117,15 @@ const rvVector3* rvAnimMesh::getSkinnedPositions() const {
 void rvAnimMesh::prepareSkinning() {
     mBindPositions.clear();
     if (mMesh) {
-        float* verts = nullptr;
-        mMesh->getPositions(&verts);
+        float* copy = nullptr;
+        mMesh->getPositions(&copy);
+        const std::unique_ptr<float[]> verts(copy);
         if (verts) {
             const int n = mMesh->getVertexCount();
             mBindPositions.resize(n);
             for (int i = 0; i < n; ++i) {
                 mBindPositions[i] = rvVector3(verts[3 * i], verts[3 * i + 1], verts[3 * i + 2]);
             }
-            delete[] verts;
         }
     }
     mSkinnedPositions.assign(mBindPositions.size(), rvVector3());

@@ -10,6 +10,7 @@
 // translation (row-vector convention): it takes a bind-pose vertex to its posed place.
 #pragma once
 
+#include <memory>
 #include <vector>
 
 #include "rvmatrix.h"
@@ -45,7 +46,7 @@ public:
     // A record without a skeleton clears it.
     void setSkeleton(const rvMeshFile& record);
 
-    rvMesh* getMesh() const { return mMesh; }
+    rvMesh* getMesh() const { return mMesh.get(); }
     // 4 per vertex, or null without a skeleton.
     const float* getBoneWeights() const;
     const unsigned char* getBoneIndices() const;
@@ -76,7 +77,7 @@ protected:
     float mTime;
     std::vector<rvVector3> mBindPositions;
     std::vector<rvVector3> mSkinnedPositions;
-    rvMesh* mMesh;
+    std::unique_ptr<rvMesh> mMesh;
     std::vector<unsigned char> mBoneIndices; // 4 per vertex
     std::vector<float> mBoneWeights;         // 4 per vertex
     std::vector<rvBoneKey> mBoneKeys;        // [bone * mFrameCount + frame]
@@ -90,9 +91,9 @@ protected:
 // lerp(a.translation, b.translation, t) in row 3.
 rvMatrix44 rvBoneMatrix(const rvBoneKey& a, const rvBoneKey& b, float t);
 
-// The skinning as first written: for every vertex and each of its four influences the bone
-// matrix is built anew. Kept as the reference that the per-bone version is tested and
-// measured against. out receives vertexCount positions.
+// The plain per-vertex skinning: for every vertex and each of its four influences the bone
+// matrix is built anew from the keys. The reference that animate's per-bone skinning is tested
+// and measured against. out receives vertexCount positions.
 void rvSkinPerVertexReference(const rvVector3* bind, int vertexCount, const unsigned char* indices,
                               const float* weights, const rvBoneKey* keys, int frameCount,
                               int frameA, int frameB, float t, rvVector3* out);

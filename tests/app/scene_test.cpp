@@ -61,7 +61,8 @@ using Scene = SceneTest;
 
 TEST_F(Scene, LoadsItsFilesAndPlacesTheCharactersOnTheFloor) {
     initScene();
-    ASSERT_TRUE(gModel1 && gModel2);
+    ASSERT_NE(gModel1, nullptr);
+    ASSERT_NE(gModel2, nullptr);
     EXPECT_EQ(gCurrentModel, gModel1);
     for (rvAnimMesh* model : {gModel1, gModel2}) {
         EXPECT_EQ(model->getMesh()->getVertexCount(), 3);
