@@ -160,10 +160,7 @@ rvMesh* rvMesh::setTexture(rvTexture* texture) {
 }
 
 rvTexture* rvMesh::loadTexture(const char* file) {
-    if (!gTextureManager) {
-        return nullptr;
-    }
-    return mTexture = gTextureManager->loadTexture(file);
+    return loadInto(&mTexture, &rvTextureManager::loadTexture, file);
 }
 
 rvMesh* rvMesh::setTexture2(rvTexture* texture) {
@@ -172,24 +169,23 @@ rvMesh* rvMesh::setTexture2(rvTexture* texture) {
 }
 
 rvTexture* rvMesh::loadTexture2(const char* file) {
-    if (!gTextureManager) {
-        return nullptr;
-    }
-    return mTexture2 = gTextureManager->loadTexture(file);
+    return loadInto(&mTexture2, &rvTextureManager::loadTexture, file);
 }
 
 rvTexture* rvMesh::loadMipmappedTexture(const char* file) {
-    if (!gTextureManager) {
-        return nullptr;
-    }
-    return mTexture = gTextureManager->loadMipmappedTexture(file);
+    return loadInto(&mTexture, &rvTextureManager::loadMipmappedTexture, file);
 }
 
 rvTexture* rvMesh::loadMipmappedTexture2(const char* file) {
+    return loadInto(&mTexture2, &rvTextureManager::loadMipmappedTexture, file);
+}
+
+rvTexture* rvMesh::loadInto(rvTexture** slot, rvTexture* (rvTextureManager::*load)(const char*),
+                            const char* file) {
     if (!gTextureManager) {
         return nullptr;
     }
-    return mTexture2 = gTextureManager->loadMipmappedTexture(file);
+    return *slot = (gTextureManager->*load)(file);
 }
 
 rvTexture* rvMesh::getTexture() {

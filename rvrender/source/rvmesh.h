@@ -21,6 +21,7 @@
 
 class rvRender;
 class rvTexture;
+class rvTextureManager;
 
 // One texture-coordinate pair.
 struct rvUVPair {
@@ -102,6 +103,9 @@ protected:
     rvTexture* mTexture2;
 
 private:
+    // *slot = what the process's texture manager gives for the file; null without a manager.
+    static rvTexture* loadInto(rvTexture** slot, rvTexture* (rvTextureManager::*load)(const char*),
+                               const char* file);
     bool setUVStream(int set, const float* uv, int floatCount);
     bool setDataStream(int stream, const void* data, int byteCount, int components);
     // Sets vertexCount = count and the bounding box of the count points: both corners start at
