@@ -18,7 +18,10 @@
 
 namespace {
 
-std::vector<std::pair<std::string, std::string>> gMessages;
+using Floats = std::vector<float>;
+using Messages = std::vector<std::pair<std::string, std::string>>;
+
+Messages gMessages;
 const rvMessageHandler recordMessage = [](const char* text, const char* caption) {
     gMessages.emplace_back(text, caption);
 };
@@ -40,26 +43,27 @@ std::string glyphText(int lines, const std::string& eol = "\n", const std::strin
     return text;
 }
 
-// Size, corners (0, 0), (w, 0), (w, -h), (0, -h) and uvs (u0, v0), (u1, v0), (u1, v1), (u0, v1).
-// All values used here are exact in binary, or parse to the same float as the literal.
-void expectGlyph(const rvGlyph& g, int w, int h, float u0, float v0, float u1, float v1) {
-    EXPECT_EQ(g.width, w);
-    EXPECT_EQ(g.height, h);
-    const float x[4] = {0, float(w), float(w), 0}, y[4] = {0, 0, -float(h), -float(h)};
-    const float u[4] = {u0, u1, u1, u0}, v[4] = {v0, v0, v1, v1};
-    for (int i = 0; i < 4; ++i) {
-        EXPECT_EQ((std::vector<float>{g.corners[i].x, g.corners[i].y, g.corners[i].z}),
-                  (std::vector<float>{x[i], y[i], 0}))
-            << "corner " << i;
-        EXPECT_EQ((std::vector<float>{g.uvs[i][0], g.uvs[i][1]}), (std::vector<float>{u[i], v[i]}))
-            << "corner " << i;
-    }
+// A glyph as its width, its height, then each corner's x, y, z, u and v.
+using GlyphValues = std::tuple<int, int, Floats>;
+GlyphValues values(const rvGlyph& g) {
+    Floats v;
+    for (int i = 0; i < 4; ++i)
+        v.insert(v.end(),
+                 {g.corners[i].x, g.corners[i].y, g.corners[i].z, g.uvs[i][0], g.uvs[i][1]});
+    return {g.width, g.height, v};
 }
 
-void expectGlyphOfCode(const rvGlyph& g, int c) {
-    SCOPED_TRACE(c); // a failure names the code
-    expectGlyph(g, c % 23 + 1, c % 7 + 9, c % 16 / 16.f, c / 16 / 16.f, (c % 16 + 1) / 16.f,
-                (c / 16 + 1) / 16.f);
+// What the fields "w h u0 v0 u1 v1" describe: corners (0, 0), (w, 0), (w, -h), (0, -h) with uvs
+// (u0, v0), (u1, v0), (u1, v1), (u0, v1). All values used here are exact in binary, or parse to
+// the same float as the literal.
+GlyphValues described(int w, int h, float u0, float v0, float u1, float v1) {
+    const float x = float(w), y = -float(h);
+    return {w, h, {0, 0, 0, u0, v0, x, 0, 0, u1, v0, x, y, 0, u1, v1, 0, y, 0, u0, v1}};
+}
+
+GlyphValues describedByGlyphLine(int c) {
+    return described(c % 23 + 1, c % 7 + 9, c % 16 / 16.f, c / 16 / 16.f, (c % 16 + 1) / 16.f,
+                     (c / 16 + 1) / 16.f);
 }
 
 // Hands out meshes that count their destruction.
@@ -80,7 +84,6 @@ struct CountingRender : StubRender {
 class HUDText : public ::testing::Test {
 protected:
     void SetUp() override {
-        gMessages.clear();
         rvSetMessageHandler(recordMessage);
         textures.init(nullptr);
         gTextureManager = &textures;
@@ -93,8 +96,11 @@ protected:
         for (const std::string& f : mFiles)
             std::remove(f.c_str());
     }
+    static std::string path(const std::string& name) {
+        return ::testing::TempDir() + std::to_string(getpid()) + "_rvhud_" + name;
+    }
     std::string write(const std::string& name, const std::string& text) {
-        mFiles.push_back(::testing::TempDir() + std::to_string(getpid()) + "_" + "rvhud_" + name);
+        mFiles.push_back(path(name));
         std::ofstream(mFiles.back(), std::ios::binary) << text;
         return mFiles.back();
     }
@@ -111,7 +117,6 @@ protected:
 
 TEST(GlyphLine, FieldsFollowTheExactCuttingRules) {
     const std::tuple<const char*, int, int, float, float, float, float> cases[] = {
-        {"8 12 0.0 0.0 0.03125 0.046875", 8, 12, 0, 0, 0.03125f, 0.046875f},
         {"8 12 0.0 0.0 0.03125 0.046875\r\n", 8, 12, 0, 0, 0.03125f, 0.046875f},
         {"8  12 0.25 0.5 0.75", 8, 0, 12, 0.25f, 0.5f, 0.75f}, // empty field shifts the rest
         // Cut after 10 characters; the 11th is taken as the separator.
@@ -123,73 +128,59 @@ TEST(GlyphLine, FieldsFollowTheExactCuttingRules) {
         {"9999999999 -999999999 0 0 0 0", INT_MAX, -999999999, 0, 0, 0, 0},
     };
     for (const auto& [line, w, h, u0, v0, u1, v1] : cases) {
-        SCOPED_TRACE(line);
         rvGlyph g;
         std::memset(static_cast<void*>(&g), 0x7f, sizeof g); // every field must be set
         rvParseGlyphLine(line, &g);
-        expectGlyph(g, w, h, u0, v0, u1, v1);
+        EXPECT_EQ(values(g), described(w, h, u0, v0, u1, v1)) << line;
     }
 }
 
-TEST(GlyphText, LinesAfterTheHeaderDescribeTheCodesInOrder) {
-    const std::string lf = glyphText(256);
-    // Later lines ignored; CR LF; no final line feed; lines longer than the line buffer (the
-    // first header line and code 5's line) still count as one line each.
-    const std::string texts[] = {
-        lf + "0 0 0 0 0 0\nmore\n", glyphText(256, "\r\n"), lf.substr(0, lf.size() - 1),
-        std::string(400, '#') + glyphText(256, "\r\n", " " + std::string(300, 'x'))};
-    for (const std::string& text : texts) {
-        SCOPED_TRACE(&text - texts);
-        rvFontSet font{};
-        ASSERT_TRUE(rvParseGlyphText(text, &font, nullptr)); // the error text is optional
-        for (int c = 0; c < 256; ++c)
-            expectGlyphOfCode(font.glyphs[c], c);
-    }
-}
-
-TEST_F(HUDText, FontSetsGetHandlesInLoadOrderAndBadGlyphFilesAreReportedOnce) {
-    EXPECT_EQ(hud->loadFontSet("fonts/b.bmp", write("b.gtft", glyphText(256, "\r\n")).c_str()), 1);
-    EXPECT_STREQ(hud->getFontSet(1)->textureFileName, "fonts/b.bmp");
-    expectGlyphOfCode(hud->getFontSet(1)->glyphs[200], 200);
-    EXPECT_TRUE(gMessages.empty());
-    // A glyph file ending early (in the header, or after 10 glyph lines) or missing: one
-    // message, the font set is still added, and the glyphs read so far are kept.
-    const std::string missing =
-        ::testing::TempDir() + std::to_string(getpid()) + "_" + "rvhud_missing.gtft";
-    const std::pair<std::string, std::string> cases[] = {
-        {write("header.gtft", "one\ntwo\n"), "Abnormal end of UV file"},
-        {write("short.gtft", glyphText(10)), "Abnormal end of UV file"},
-        {missing, "Unable to Open UV File: " + missing}};
-    for (int i = 0; i < 3; ++i) {
+// Each glyph file gives a font set, handles in load order. The lines after the header describe
+// codes 0…255 in order: later lines are ignored; CR LF; no final line feed; lines longer than
+// the line buffer (the first header line and code 5's line) still count as one line each. A
+// file ending early (in the header, or after 10 glyph lines) or missing: one message, and the
+// font set is still added with the glyphs read so far (the others zero).
+TEST_F(HUDText, GlyphFilesDescribeTheCodesInOrderAndBadOnesAreReportedOnce) {
+    const std::string lf = glyphText(256), missing = path("missing.gtft");
+    const std::string ended = "Abnormal end of UV file";
+    const std::tuple<std::string, int, std::string> cases[] = {
+        {write("later.gtft", lf + "0 0 0 0 0 0\nmore\n"), 256, ""},
+        {write("crlf.gtft", glyphText(256, "\r\n")), 256, ""},
+        {write("unended.gtft", lf.substr(0, lf.size() - 1)), 256, ""},
+        {write("long.gtft",
+               std::string(400, '#') + glyphText(256, "\r\n", " " + std::string(300, 'x'))),
+         256, ""},
+        {write("header.gtft", "one\ntwo\n"), 0, ended},
+        {write("short.gtft", glyphText(10)), 10, ended},
+        {missing, 0, "Unable to Open UV File: " + missing}};
+    int handle = 0;
+    for (const auto& [file, glyphs, message] : cases) {
+        SCOPED_TRACE(file);
         gMessages.clear();
-        EXPECT_EQ(hud->loadFontSet("fonts/a.bmp", cases[i].first.c_str()), i + 2);
-        EXPECT_EQ(gMessages, decltype(gMessages)({{cases[i].second, "IO Error"}}));
+        ASSERT_EQ(hud->loadFontSet("fonts/a.bmp", file.c_str()), ++handle);
+        EXPECT_STREQ(hud->getFontSet(handle)->textureFileName, "fonts/a.bmp");
+        for (int c = 0; c < 256; ++c)
+            EXPECT_EQ(values(hud->getFontSet(handle)->glyphs[c]),
+                      c < glyphs ? describedByGlyphLine(c) : described(0, 0, 0, 0, 0, 0))
+                << c;
+        EXPECT_EQ(gMessages, (message.empty() ? Messages{} : Messages{{message, "IO Error"}}));
     }
-    expectGlyphOfCode(hud->getFontSet(3)->glyphs[9], 9);
-    for (int c = 10; c < 256; ++c)
-        expectGlyph(hud->getFontSet(3)->glyphs[c], 0, 0, 0, 0, 0, 0);
-    expectGlyph(hud->getFontSet(4)->glyphs[0], 0, 0, 0, 0, 0, 0);
-    EXPECT_TRUE(hud->loadDefaultFontSet()); // true even where the font is missing
-    EXPECT_STREQ(hud->getFontSet(5)->textureFileName, "fonts/textImageDungeon.bmp");
-    EXPECT_EQ(hud->getFontSet(6), nullptr);
-    EXPECT_EQ(hud->getFontSet(-1), nullptr);
 }
 
 TEST_F(HUDText, GlyphsAreLaidOutAsTwoTrianglesEachAlongThePen) {
     RecordingMesh* m = add("AB");
     // Corners 0, 3, 2, 2, 1, 0 of A at the pen (10, 20), then of B one A width further.
-    const std::vector<float> positions = {10, 20, 0, 10, 9,  0, 30, 9,  0, 30, 9,  0,
-                                          30, 20, 0, 10, 20, 0, 30, 20, 0, 30, 8,  0,
-                                          51, 8,  0, 51, 8,  0, 51, 20, 0, 30, 20, 0};
-    const std::vector<float> uvsOfA = {0.0625f, 0.25f,   0.0625f, 0.3125f, 0.125f,  0.3125f,
-                                       0.125f,  0.3125f, 0.125f,  0.25f,   0.0625f, 0.25f};
-    EXPECT_EQ(m->positions, positions);
-    ASSERT_EQ(m->uvs.size(), 24u);
-    EXPECT_EQ(std::vector<float>(m->uvs.begin(), m->uvs.begin() + 12), uvsOfA);
-    // Every vertex has the colour a, r, g, b = 1, 0.5, 0.25, 0.125.
-    ASSERT_EQ(m->colors.size(), 48u);
-    for (std::size_t i = 0; i < 48; ++i)
-        EXPECT_EQ(m->colors[i], 1.0f / float(1 << (i % 4))) << i;
+    EXPECT_EQ(m->positions,
+              (Floats{10, 20, 0, 10, 9, 0, 30, 9, 0, 30, 9, 0, 30, 20, 0, 10, 20, 0,
+                      30, 20, 0, 30, 8, 0, 51, 8, 0, 51, 8, 0, 51, 20, 0, 30, 20, 0}));
+    EXPECT_EQ(m->uvs,
+              (Floats{0.0625f, 0.25f,   0.0625f, 0.3125f, 0.125f,  0.3125f, 0.125f, 0.3125f,
+                      0.125f,  0.25f,   0.0625f, 0.25f,   0.125f,  0.25f,   0.125f, 0.3125f,
+                      0.1875f, 0.3125f, 0.1875f, 0.3125f, 0.1875f, 0.25f,   0.125f, 0.25f}));
+    Floats argb; // the colour a, r, g, b = 1, 0.5, 0.25, 0.125 on every vertex
+    for (int v = 0; v < 12; ++v)
+        argb.insert(argb.end(), {1, 0.5f, 0.25f, 0.125f});
+    EXPECT_EQ(m->colors, argb);
     EXPECT_EQ(m->getPrimitiveType(), kTriangleList);
 
     // A newline returns to x and steps down by the newline glyph's height less the spacing,
@@ -237,7 +228,6 @@ TEST_F(HUDText, StringsAreDrawnWithTheirFontTextureWhichIsThenUnbound) {
     ASSERT_TRUE(hud->drawString(1));
     EXPECT_EQ(render.drawnMeshes.back(), b);
     EXPECT_EQ(render.boundTextures.back(), nullptr);
-    EXPECT_EQ(hud->addString("C", 0, 0, 0, 1, 1, 1, 1, 1, 0), 2);
 }
 
 } // namespace

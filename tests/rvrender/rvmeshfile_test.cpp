@@ -13,37 +13,15 @@ namespace {
 
 using Bytes = std::vector<std::uint8_t>;
 
-void putU32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(std::uint8_t(v >> (8 * i)));
-}
-
 void setU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
         b[at + i] = std::uint8_t(v >> (8 * i));
 }
 
+// The floats' bytes; the file's floats are little-endian, as on every host the engine runs on.
 Bytes floats(const std::vector<float>& values) {
-    Bytes b;
-    for (float f : values) {
-        std::uint32_t bits;
-        std::memcpy(&bits, &f, 4);
-        putU32(b, bits);
-    }
-    return b;
-}
-
-Bytes header() {
-    return {'R', 'V', 'E', 'N', 'G', 'M', 'S', 'H', 100, 0, 0, 0, 1};
-}
-
-// `uncounted` stands between the chunk header and the payload (BONE's frameCount).
-Bytes chunk(const char* tag, const Bytes& payload, const Bytes& uncounted = {}) {
-    Bytes b(tag, tag + 4);
-    putU32(b, 0); // reserved
-    putU32(b, std::uint32_t(payload.size()));
-    b.insert(b.end(), uncounted.begin(), uncounted.end());
-    b.insert(b.end(), payload.begin(), payload.end());
+    Bytes b(4 * values.size());
+    std::memcpy(b.data(), values.data(), b.size());
     return b;
 }
 
@@ -54,13 +32,23 @@ std::vector<float> countFrom(float first, int n) {
     return v;
 }
 
+// `uncounted` stands between the chunk header and the payload (BONE's frameCount).
+Bytes chunk(const char* tag, const Bytes& payload, const Bytes& uncounted = {}) {
+    Bytes b(12, 0); // the tag, a reserved word and the length
+    std::memcpy(b.data(), tag, 4);
+    setU32(b, 8, std::uint32_t(payload.size()));
+    b.insert(b.end(), uncounted.begin(), uncounted.end());
+    b.insert(b.end(), payload.begin(), payload.end());
+    return b;
+}
+
 // A file as its parts: the header, then the chunks in this order.
 enum Part { HDR, POSN, NORM, TEXC, TANG, COLR, INDX, BONE, BONW, BONI };
 using Parts = std::vector<Bytes>;
 
 // Three vertices, one triangle, 2 bones × 3 frames, every chunk kind, distinct values.
 Parts validParts() {
-    return {header(),
+    return {{'R', 'V', 'E', 'N', 'G', 'M', 'S', 'H', 100, 0, 0, 0, 1},
             chunk("POSN", floats({0, 0, 0, 1, 0, 0, 0, 2, -3})),
             chunk("NORM", floats(countFrom(10, 9))),
             chunk("TEXC", floats(countFrom(20, 6))),
@@ -80,28 +68,16 @@ Bytes join(const Parts& parts) {
 }
 
 bool loadParts(rvMeshFile& m, const Parts& parts) {
-    Bytes image = join(parts);
+    const Bytes image = join(parts);
     return m.loadFromMemory(image.data(), image.size());
 }
 
-using Malformed = std::pair<void (*)(Parts&), const char*>; // mutation, reason fragment
-
-// Each mutated file must fail with its reason and leave the record (filled by a valid load
-// first) empty.
-void expectAllRejected(std::initializer_list<Malformed> cases) {
-    for (const Malformed& c : cases) {
-        SCOPED_TRACE(c.second);
-        rvMeshFile m;
-        ASSERT_TRUE(loadParts(m, validParts())) << m.error();
-        Parts parts = validParts();
-        c.first(parts);
-        EXPECT_FALSE(loadParts(m, parts));
-        EXPECT_NE(m.error().find(c.second), std::string::npos) << m.error();
-        EXPECT_EQ(m.error().find('\n'), std::string::npos);
-        EXPECT_TRUE(m.positions.empty() && m.indices.empty() && m.boneKeys.empty() &&
-                    m.boneWeights.empty() && m.chunks.empty());
-        EXPECT_EQ(m.vertexCount + m.indexCount + m.boneCount + m.frameCount, 0u);
-    }
+// Every array and count of the record: all 0 once a load has failed.
+std::vector<std::size_t> sizes(const rvMeshFile& m) {
+    return {m.positions.size(), m.normals.size(),     m.texCoords.size(), m.tangents.size(),
+            m.colors.size(),    m.indices.size(),     m.boneKeys.size(),  m.boneWeights.size(),
+            m.chunks.size(),    m.boneIndices.size(), m.vertexCount,      m.indexCount,
+            m.boneCount,        m.frameCount};
 }
 
 // A key as stored in the file: translation x, y, z, rotation w, x, y, z.
@@ -112,8 +88,11 @@ std::vector<float> fileOrder(const rvBoneKey& k) {
 
 } // namespace
 
-TEST(MeshFileHeader, EachCheckRejectsInTheOrderFlagMagicVersion) {
-    expectAllRejected({
+TEST(MeshFileMalformed, OneFilePerValidityRule) {
+    using Mutation = void (*)(Parts&);
+    const std::pair<Mutation, const char*> cases[] = {
+        // the mutation, its reason
+        // The header, checked in the order flag, magic, version.
         {[](Parts& p) { p = {Bytes(5, 'R')}; }, "header: file has 5 bytes"},
         {[](Parts& p) { p[HDR][12] = 0; }, "format flag is 0"},
         {[](Parts& p) { p[HDR][0] ^= 0x20; }, "magic"},
@@ -121,11 +100,7 @@ TEST(MeshFileHeader, EachCheckRejectsInTheOrderFlagMagicVersion) {
         {[](Parts& p) { setU32(p[HDR], 8, 101); }, "version 101"},
         {[](Parts& p) { p[HDR] = Bytes(13, 2); }, "flag"},  // magic and version wrong too
         {[](Parts& p) { p[HDR] = Bytes(13, 1); }, "magic"}, // version wrong too
-    });
-}
-
-TEST(MeshFileMalformed, OneFilePerValidityRule) {
-    expectAllRejected({
+        // The chunks.
         {[](Parts& p) { p.resize(1); }, "POSN: chunk missing"},
         {[](Parts& p) { p.erase(p.begin() + INDX); }, "INDX: chunk missing"},
         {[](Parts& p) { p.erase(p.begin() + BONW); }, "BONW: chunk missing"},
@@ -147,69 +122,63 @@ TEST(MeshFileMalformed, OneFilePerValidityRule) {
         {[](Parts& p) { p[BONI].pop_back(); }, "length 12 runs past the end of the file (11"},
         {[](Parts& p) { p.resize(BONE + 1), p[BONE].resize(14); }, "ends before its frameCount"},
         {[](Parts& p) { p.push_back(Bytes(5, 'P')); }, "only 5 of its 12 bytes"},
-    });
-}
-
-TEST(MeshFileLoad, CountsComeFromThePosnAndIndxLengths) {
-    rvMeshFile m;
-    Bytes posn = chunk("POSN", floats({1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    setU32(posn, 4, 0xDEADBEEF); // the reserved field is not interpreted
-    ASSERT_TRUE(loadParts(m, {header(), posn, chunk("INDX", {2, 0, 0, 0, 0, 0, 0, 0, 1, 0, 0, 0})}))
-        << m.error();
-    EXPECT_EQ(m.vertexCount, 3u);
-    EXPECT_EQ(m.indexCount, 3u);
-    EXPECT_EQ(m.positions, (std::vector<float>{1, 2, 3, 4, 5, 6, 7, 8, 9}));
-    EXPECT_EQ(m.indices, (std::vector<std::uint32_t>{2, 0, 1}));
-    EXPECT_FALSE(m.hasNormals() || m.hasTexCoords() || m.hasTangents() || m.hasColors() ||
-                 m.hasSkeleton());
-}
-
-TEST(MeshFileLoad, KeysAreBoneByBoneTranslationFirstAndWeightsAreBytesOver255) {
-    for (std::size_t surplus : {0, 27}) { // bytes after the last whole bone are skipped
-        SCOPED_TRACE(surplus);
-        Bytes keys = floats(countFrom(0, 28));
-        keys.resize(keys.size() + surplus, 0xEE);
+    };
+    // Each mutated file fails with its one-line reason and leaves the record, filled by a valid
+    // load first, empty.
+    for (const auto& [mutate, reason] : cases) {
+        SCOPED_TRACE(reason);
         rvMeshFile m;
-        ASSERT_TRUE(loadParts(m, {header(), chunk("POSN", floats({0, 0, 0})),
-                                  chunk("INDX", Bytes(12, 0)), chunk("BONE", keys, {2, 0, 0, 0}),
-                                  chunk("BONW", {255, 0, 128, 0}), chunk("BONI", {1, 0, 1, 0})}))
-            << m.error();
-        EXPECT_EQ(m.frameCount, 2u);
-        EXPECT_EQ(m.boneCount, 2u);
-        ASSERT_EQ(m.boneKeys.size(), 4u);
-        EXPECT_EQ(fileOrder(m.key(1, 0)), countFrom(14, 7)); // the third 7-float group
-        EXPECT_EQ(fileOrder(m.key(0, 1)), countFrom(7, 7));
-        EXPECT_EQ(fileOrder(m.key(1, 1)), countFrom(21, 7));
-        EXPECT_EQ(m.boneWeights, (std::vector<float>{1.0f, 0.0f, 128 / 255.0f, 0.0f}));
-        EXPECT_EQ(m.boneIndices, (std::vector<std::uint8_t>{1, 0, 1, 0}));
+        ASSERT_TRUE(loadParts(m, validParts())) << m.error();
+        Parts parts = validParts();
+        mutate(parts);
+        EXPECT_FALSE(loadParts(m, parts));
+        EXPECT_NE(m.error().find(reason), std::string::npos) << m.error();
+        EXPECT_EQ(m.error().find('\n'), std::string::npos) << m.error();
+        EXPECT_EQ(sizes(m), std::vector<std::size_t>(14, 0));
     }
 }
 
-// A loaded file written to disk and loaded again encodes to the original bytes.
-TEST(MeshFileWrite, RoundTripThroughDiskKeepsEveryByte) {
+TEST(MeshFileLoad, CountsComeFromTheLengthsAndKeysAreBoneByBoneTranslationFirst) {
+    Parts parts = validParts();
+    Bytes keys = floats(countFrom(100, 42));
+    keys.resize(keys.size() + 27, 0xEE); // bytes after the last whole bone are skipped
+    parts[BONE] = chunk("BONE", keys, {3, 0, 0, 0});
+    setU32(parts[POSN], 4, 0xDEADBEEF); // the reserved field is not interpreted
+    rvMeshFile m;
+    ASSERT_TRUE(loadParts(m, parts)) << m.error();
+    EXPECT_EQ(m.vertexCount, 3u);
+    EXPECT_EQ(m.indexCount, 3u);
+    EXPECT_EQ(m.frameCount, 3u);
+    EXPECT_EQ(m.boneCount, 2u);
+    ASSERT_EQ(m.boneKeys.size(), 6u);
+    EXPECT_EQ(fileOrder(m.key(0, 1)), countFrom(107, 7)); // the second 7-float group
+    EXPECT_EQ(fileOrder(m.key(1, 0)), countFrom(121, 7)); // the fourth
+    EXPECT_EQ(fileOrder(m.key(1, 2)), countFrom(135, 7)); // the last
+    EXPECT_EQ(m.boneWeights[4], 64 / 255.0f);             // bytes over 255
+    EXPECT_EQ(m.boneWeights[0], 1.0f);
+}
+
+TEST(MeshFileWrite, WrittenFileLoadsToTheSameBytesAndFileErrorsStartWithTheName) {
+    // A loaded file written to disk and loaded again encodes to the original bytes.
     const Bytes image = join(validParts());
     rvMeshFile a, b;
     ASSERT_TRUE(a.loadFromMemory(image.data(), image.size())) << a.error();
     a.boneWeights[4] = 0.25f; // 63.75 must round to the stored 64
     const std::string path =
-        testing::TempDir() + std::to_string(getpid()) + "_" + "rvmeshfile_test_roundtrip.MSH";
+        testing::TempDir() + std::to_string(getpid()) + "_rvmeshfile_test_roundtrip.MSH";
     std::string error;
     ASSERT_TRUE(rvWriteMeshFile(path.c_str(), a, &error)) << error;
     EXPECT_TRUE(b.load(path.c_str())) << b.error();
-    std::remove(path.c_str());
     EXPECT_EQ(rvEncodeMeshFile(b), image);
-}
-
-TEST(MeshFileWrite, UnwritablePathReportsWhy) {
-    std::string error;
-    EXPECT_FALSE(rvWriteMeshFile("/nonexistent-dir/x.MSH", rvMeshFile(), &error));
-    EXPECT_NE(error.find("/nonexistent-dir/x.MSH"), std::string::npos);
-}
-
-TEST(MeshFileLoad, MissingFileFailsWithAReasonNamingIt) {
-    rvMeshFile m;
-    ASSERT_TRUE(loadParts(m, validParts()));
-    EXPECT_FALSE(m.load("/nonexistent-dir/none.MSH"));
-    EXPECT_NE(m.error().find("/nonexistent-dir/none.MSH"), std::string::npos);
-    EXPECT_TRUE(m.positions.empty() && m.boneKeys.empty() && m.vertexCount == 0);
+    // A file the reader rejects, one that does not exist and one that cannot be written.
+    a.boneIndices[0] = 7;
+    ASSERT_TRUE(rvWriteMeshFile(path.c_str(), a, &error)) << error;
+    EXPECT_FALSE(b.load(path.c_str()));
+    EXPECT_EQ(b.error(), path + ": BONI: bone number 7 at vertex 0 is not below boneCount (2)");
+    EXPECT_EQ(sizes(b), std::vector<std::size_t>(14, 0));
+    std::remove(path.c_str());
+    EXPECT_FALSE(b.load(path.c_str()));
+    EXPECT_EQ(b.error().rfind(path + ": cannot open (", 0), 0u) << b.error();
+    EXPECT_FALSE(rvWriteMeshFile("/nonexistent-dir/x.MSH", a, &error));
+    EXPECT_EQ(error.rfind("/nonexistent-dir/x.MSH: cannot create (", 0), 0u) << error;
 }

@@ -1,19 +1,44 @@
 #include "rvtestprimitives.h"
 
+#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
 #include <vector>
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include "recordingmesh.h"
 
+using ::testing::FloatNear;
+using ::testing::Pointwise;
+
 namespace {
 
-const rvColor4 kColour = {0.25f, 0.5f, 0.75f, 1.0f};
+using Floats = std::vector<float>;
 
-rvVector3 at(const std::vector<float>& v, std::size_t i) {
+const rvColor4 kColour = {0.25f, 0.5f, 0.75f, 1.0f};
+const Floats kARGB = {kColour.a, kColour.r, kColour.g, kColour.b}; // as every vertex gets it
+
+// `values` written n times in a row.
+Floats repeat(const Floats& values, std::size_t n) {
+    Floats out;
+    for (std::size_t i = 0; i < n; ++i)
+        out.insert(out.end(), values.begin(), values.end());
+    return out;
+}
+
+Floats xyz(const rvVector3& v) {
+    return {v.x, v.y, v.z};
+}
+
+// Vertex i's n floats of a stream.
+Floats vertex(const Floats& stream, std::size_t i, std::size_t n) {
+    return Floats(stream.begin() + n * i, stream.begin() + n * (i + 1));
+}
+
+rvVector3 at(const Floats& v, std::size_t i) {
     return rvVector3(v[3 * i], v[3 * i + 1], v[3 * i + 2]);
 }
 
@@ -23,40 +48,17 @@ rvVector3 corner(const RecordingMesh& m, std::size_t t, int k) {
     return at(m.positions, m.indices32.empty() ? i : m.indices32[i]);
 }
 
-// Points to the side from which the triangle winds counter-clockwise, |n| ~ its area.
+// Points to the side from which the triangle winds counter-clockwise, |n| ~ its area. Its dot
+// product with any point of the triangle tells on which side of the plane the origin lies.
 rvVector3 faceNormal(const RecordingMesh& m, std::size_t t) {
     const rvVector3 p0 = corner(m, t, 0);
     return (corner(m, t, 1) - p0).cross(corner(m, t, 2) - p0);
 }
 
-rvVector3 centroid(const RecordingMesh& m, std::size_t t) {
-    return (corner(m, t, 0) + corner(m, t, 1) + corner(m, t, 2)) * (1.0f / 3.0f);
-}
-
-void expectVec(const rvVector3& v, const rvVector3& e, float eps = 0.0f) {
-    EXPECT_NEAR(v.x, e.x, eps);
-    EXPECT_NEAR(v.y, e.y, eps);
-    EXPECT_NEAR(v.z, e.z, eps);
-}
-
-// Tangents are 4 floats per vertex in extra stream 0, with handedness w exactly ±1.
-void expectTangentStream(const RecordingMesh& m, std::size_t vertices) {
-    ASSERT_EQ(m.data[0].size(), 4 * vertices);
-    EXPECT_EQ(m.dataComponents[0], 4);
-    for (std::size_t i = 0; i < vertices; ++i)
-        EXPECT_TRUE(m.data[0][4 * i + 3] == 1.0f || m.data[0][4 * i + 3] == -1.0f) << i;
-}
-
-// Every vertex gets the colour, alpha first.
-void expectColour(const RecordingMesh& m) {
-    std::vector<float> expected;
-    for (std::size_t i = 0; i < m.positions.size() / 3; ++i)
-        expected.insert(expected.end(), {kColour.a, kColour.r, kColour.g, kColour.b});
-    EXPECT_EQ(m.colors, expected);
-}
-
 } // namespace
 
+// Both planes: size around the origin, wound towards the normal. u grows along +x and v
+// against n × T, so every tangent is +x with handedness −1.
 TEST(CreatePlane, SpansSizeAroundTheOriginAndWindsTowardsItsNormal) {
     const struct {
         float orientation;
@@ -69,31 +71,19 @@ TEST(CreatePlane, SpansSizeAroundTheOriginAndWindsTowardsItsNormal) {
         rvTestPrimitive::createPlane(100.0f, kColour, &mesh, c.orientation);
         ASSERT_EQ(mesh.positions.size(), 18u);
         EXPECT_EQ(mesh.primitiveCount, 2);
-        expectVec(mesh.getBoundsMin(), c.min);
-        expectVec(mesh.getBoundsMax(), c.max);
-        for (std::size_t i = 0; i < 6; ++i)
-            expectVec(at(mesh.normals, i), c.normal);
+        EXPECT_EQ(xyz(mesh.getBoundsMin()), xyz(c.min));
+        EXPECT_EQ(xyz(mesh.getBoundsMax()), xyz(c.max));
+        EXPECT_EQ(mesh.normals, repeat(xyz(c.normal), 6));
         for (std::size_t t = 0; t < 2; ++t)
             EXPECT_GT(faceNormal(mesh, t).dot(c.normal), 0.0f) << "triangle " << t;
-        EXPECT_EQ(mesh.uvs, (std::vector<float>{1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1}));
-        expectTangentStream(mesh, 6);
-        expectColour(mesh);
+        EXPECT_EQ(mesh.uvs, (Floats{1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1}));
+        EXPECT_EQ(mesh.dataComponents[0], 4);
+        EXPECT_THAT(mesh.data[0], Pointwise(FloatNear(1e-6f), repeat({1, 0, 0, -1}, 6)));
+        EXPECT_EQ(mesh.colors, repeat(kARGB, 6));
     }
 }
 
-TEST(CreatePlane, FloorTangentFollowsUAndIsLeftHanded) {
-    // u grows along +x, v along +z; with normal +y, n × T = −z opposes the v direction.
-    RecordingMesh mesh;
-    rvTestPrimitive::createPlane(100.0f, kColour, &mesh, 0.0f);
-    ASSERT_EQ(mesh.data[0].size(), 24u);
-    for (std::size_t i = 0; i < 6; ++i) {
-        expectVec(rvVector3(mesh.data[0][4 * i], mesh.data[0][4 * i + 1], mesh.data[0][4 * i + 2]),
-                  rvVector3(1, 0, 0), 1e-6f);
-        EXPECT_EQ(mesh.data[0][4 * i + 3], -1.0f);
-    }
-}
-
-TEST(CreateCube, InsideWindsAndPointsNormalsTowardsTheCentre) {
+TEST(CreateCube, InsideWindsAndLightsFromTheCentreAndTheCrossLayoutUsesDecimalRowEdges) {
     RecordingMesh outside;
     rvTestPrimitive::createCube(100.0f, kColour, false, true, &outside);
     for (bool inside : {false, true}) {
@@ -102,39 +92,32 @@ TEST(CreateCube, InsideWindsAndPointsNormalsTowardsTheCentre) {
         RecordingMesh mesh;
         rvTestPrimitive::createCube(100.0f, kColour, inside, true, &mesh);
         ASSERT_EQ(mesh.positions.size(), 36u * 3);
+        ASSERT_EQ(mesh.normals.size(), 36u * 3);
+        ASSERT_EQ(mesh.data[0].size(), 36u * 4);
+        ASSERT_EQ(mesh.uvs.size(), 36u * 2);
+        EXPECT_EQ(mesh.dataComponents[0], 4);
         EXPECT_EQ(mesh.primitiveCount, 12);
-        expectVec(mesh.getBoundsMin(), rvVector3(-50, -50, -50));
-        expectVec(mesh.getBoundsMax(), rvVector3(50, 50, 50));
+        EXPECT_EQ(xyz(mesh.getBoundsMin()), Floats(3, -50));
+        EXPECT_EQ(xyz(mesh.getBoundsMax()), Floats(3, 50));
+        EXPECT_EQ(mesh.colors, repeat(kARGB, 36));
         // A ray from the centre meets the front (counter-clockwise) side only from inside.
         for (std::size_t t = 0; t < 12; ++t)
-            EXPECT_GT(sign * faceNormal(mesh, t).dot(centroid(mesh, t)), 0.0f) << "triangle " << t;
-        for (std::size_t i = 0; i < 36; ++i)
-            expectVec(at(mesh.normals, i), at(mesh.positions, i) * sign);
-        expectTangentStream(mesh, 36);
-        expectColour(mesh);
-        for (std::size_t i = 0; i < 144; ++i) // one tangent per face
-            EXPECT_EQ(mesh.data[0][i], mesh.data[0][i % 4 + i / 24 * 24]) << i;
-        // The inside exchange keeps each vertex's texture coordinate with its corner.
+            EXPECT_GT(sign * faceNormal(mesh, t).dot(corner(mesh, t, 0)), 0.0f) << "triangle " << t;
         for (std::size_t i = 0; i < 36; ++i) {
+            // The normal is the corner vector, turned inwards from inside; one tangent per face.
+            EXPECT_EQ(vertex(mesh.normals, i, 3), xyz(at(mesh.positions, i) * sign)) << i;
+            EXPECT_EQ(vertex(mesh.data[0], i, 4), vertex(mesh.data[0], i / 6 * 6, 4)) << i;
+            // The inside exchange keeps each vertex's texture coordinate with its corner.
             for (std::size_t j = i / 6 * 6; j < i / 6 * 6 + 6; ++j) {
-                if ((at(mesh.positions, i) - at(outside.positions, j)).length() == 0.0f) {
-                    EXPECT_EQ(mesh.uvs[2 * i], outside.uvs[2 * j]) << i;
-                    EXPECT_EQ(mesh.uvs[2 * i + 1], outside.uvs[2 * j + 1]) << i;
+                if (vertex(mesh.positions, i, 3) == vertex(outside.positions, j, 3)) {
+                    EXPECT_EQ(vertex(mesh.uvs, i, 2), vertex(outside.uvs, j, 2)) << i;
                 }
             }
         }
     }
-    // The edges are normalised before solving: the +z tangent turns 22.5° from +x (increasing
-    // u) towards the diagonal of the first triangle; v grows towards −y: left-handed.
-    expectVec(rvVector3(outside.data[0][0], outside.data[0][1], outside.data[0][2]),
-              rvVector3(std::cos(kRvPi / 8), std::sin(kRvPi / 8), 0), 1e-5f);
-    EXPECT_EQ(outside.data[0][3], -1.0f);
-}
-
-TEST(FillCubeUVs, CrossLayoutUsesTheDecimalRowEdgesAndPlainMapsTheWholeTexture) {
-    float uv[72];
-    rvTestPrimitive::fillCubeUVs(true, uv);
-    const float cross[72] = {
+    // Texture coordinates face by face (+z, +x, +y, −x, −y, −z): the cells of a horizontal
+    // cross whose row edges are the decimals 0.33 and 0.66, or the whole texture.
+    const Floats crossUVs = {
         0.5f,  0.66f, 0.5f,  0.33f, 0.25f, 0.33f, 0.25f, 0.33f, 0.25f, 0.66f, 0.5f,  0.66f, // +z
         0.75f, 0.66f, 0.75f, 0.33f, 0.5f,  0.33f, 0.5f,  0.33f, 0.5f,  0.66f, 0.75f, 0.66f, // +x
         0.5f,  0.33f, 0.5f,  0.0f,  0.25f, 0.0f,  0.25f, 0.0f,  0.25f, 0.33f, 0.5f,  0.33f, // +y
@@ -142,12 +125,15 @@ TEST(FillCubeUVs, CrossLayoutUsesTheDecimalRowEdgesAndPlainMapsTheWholeTexture) 
         0.5f,  1.0f,  0.5f,  0.66f, 0.25f, 0.66f, 0.25f, 0.66f, 0.25f, 1.0f,  0.5f,  1.0f,  // −y
         1.0f,  0.66f, 1.0f,  0.33f, 0.75f, 0.33f, 0.75f, 0.33f, 0.75f, 0.66f, 1.0f,  0.66f, // −z
     };
-    for (int i = 0; i < 72; ++i)
-        EXPECT_EQ(uv[i], cross[i]) << i;
-    rvTestPrimitive::fillCubeUVs(false, uv);
-    const float face[12] = {1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1};
-    for (int i = 0; i < 72; ++i)
-        EXPECT_EQ(uv[i], face[i % 12]) << i;
+    EXPECT_EQ(outside.uvs, crossUVs);
+    RecordingMesh plain;
+    rvTestPrimitive::createCube(100.0f, kColour, false, false, &plain);
+    EXPECT_EQ(plain.uvs, repeat({1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1}, 6));
+    // The edges are normalised before solving: the +z tangent turns 22.5° from +x (increasing
+    // u) towards the diagonal of the first triangle; v grows towards −y: left-handed.
+    EXPECT_THAT(
+        vertex(outside.data[0], 0, 4),
+        Pointwise(FloatNear(1e-5f), Floats{std::cos(kRvPi / 8), std::sin(kRvPi / 8), 0, -1}));
 }
 
 TEST(CreateGeoSphere, SubdividedCountsOnTheSphereAndAClosedOutwardSurface) {
@@ -158,39 +144,35 @@ TEST(CreateGeoSphere, SubdividedCountsOnTheSphereAndAClosedOutwardSurface) {
     } cases[] = {{0, 12, 20}, {1, 42, 80}, {2, 162, 320}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.s);
-        RecordingMesh mesh;
+        RecordingMesh mesh, faceMesh;
         rvTestPrimitive::createGeoSphere(radius, c.s, false, kColour, &mesh);
+        rvTestPrimitive::createGeoSphere(radius, c.s, true, kColour, &faceMesh);
         ASSERT_EQ(mesh.positions.size(), 3 * c.vertices);
         ASSERT_EQ(mesh.indices32.size(), 3 * c.triangles);
         EXPECT_EQ(mesh.primitiveCount, int(c.triangles));
         EXPECT_EQ(mesh.normals, mesh.positions); // smooth normals are the position vectors
-        expectColour(mesh);
+        EXPECT_EQ(mesh.colors, repeat(kARGB, c.vertices));
         for (std::size_t i = 0; i < c.vertices; ++i)
             EXPECT_NEAR(at(mesh.positions, i).length(), radius, 1e-5f) << "vertex " << i;
         // Closed: every edge is run once in each direction by the two triangles sharing it,
-        // so no crack and no midpoint made twice.
+        // so no crack and no midpoint made twice. With face normals each vertex takes the unit
+        // normal of the last triangle using it.
         std::map<std::pair<unsigned, unsigned>, int> edges;
+        Floats faceNormals(mesh.positions.size());
         for (std::size_t t = 0; t < c.triangles; ++t) {
-            EXPECT_GT(faceNormal(mesh, t).dot(centroid(mesh, t)), 0.0f) << "triangle " << t;
+            EXPECT_GT(faceNormal(mesh, t).dot(corner(mesh, t, 0)), 0.0f) << "triangle " << t;
+            const Floats n = xyz(faceNormal(mesh, t).normalized());
             for (int k = 0; k < 3; ++k) {
                 const unsigned a = mesh.indices32[3 * t + k];
                 ASSERT_LT(a, c.vertices);
                 ++edges[{a, mesh.indices32[3 * t + (k + 1) % 3]}];
+                std::copy(n.begin(), n.end(), faceNormals.begin() + 3 * a);
             }
         }
         for (const auto& [edge, count] : edges) {
             EXPECT_EQ(count, 1);
             EXPECT_EQ(edges.count({edge.second, edge.first}), 1u);
         }
-    }
-}
-
-TEST(CreateGeoSphere, FaceNormalsAreUnitAndPointOutwards) {
-    RecordingMesh mesh;
-    rvTestPrimitive::createGeoSphere(0.1f, 1, true, kColour, &mesh);
-    ASSERT_EQ(mesh.normals.size(), mesh.positions.size());
-    for (std::size_t i = 0; i < mesh.positions.size() / 3; ++i) {
-        EXPECT_NEAR(at(mesh.normals, i).length(), 1.0f, 1e-5f) << i;
-        EXPECT_GT(at(mesh.normals, i).dot(at(mesh.positions, i)), 0.09f) << i;
+        EXPECT_THAT(faceMesh.normals, Pointwise(FloatNear(1e-5f), faceNormals));
     }
 }

@@ -18,9 +18,17 @@ const TubeDesc kLimb{"limb", PartKind::Arm, 0, V3(1, 10, 0), V3(1, 0, 0), V3(0, 
                      {2, 3}, {0.5}, {0.1}, {}, {0.5, 0.25, 0.75, 0.5}};
 // clang-format on
 
+// Bone 2's share of the limb's skin at f = k / 100.
+double shareOfBone2(int k) {
+    double w = 0.0;
+    for (const Influence& i : skinWeights(kLimb, k / 100.0, V3()))
+        w += i.bone == 2 ? i.weight : 0.0;
+    return w;
+}
+
 } // namespace
 
-TEST(SkinQuantisation, KeepsTheFourLargestAsBytesSummingTo255) {
+TEST(SkinWeights, QuantiseToTheFourLargestBytesSummingTo255AndBlendSmoothlyAcrossJoints) {
     // Influences and the first slot's byte (within one): halves round up (one count too many),
     // thirds down; of five the smallest (bone 1) goes and the largest is renormalised over the
     // rest; with none all goes to the fallback bone 9.
@@ -30,58 +38,57 @@ TEST(SkinQuantisation, KeepsTheFourLargestAsBytesSummingTo255) {
         {{{1, 0.05}, {2, 0.3}, {3, 0.25}, {4, 0.2}, {5, 0.2}}, 0.3 / 0.95 * 255}, {{}, 255}};
     // clang-format on
     for (const auto& [in, first] : cases) {
+        SCOPED_TRACE(::testing::Message() << in.size() << " influences");
         std::array<std::uint8_t, 4> bones, weights;
         quantiseWeights(in, 9, bones, weights);
-        EXPECT_TRUE(weights[0] + weights[1] + weights[2] + weights[3] == 255 &&
-                    std::fabs(weights[0] - first) <= 1.0)
-            << in.size() << " influences: " << int(weights[0]);
-        for (int j = 0; j < 4; ++j) // unused slots: the fallback bone, weight 0
-            EXPECT_TRUE((bones[j] != 1 || in.size() < 5) && (weights[j] > 0 || bones[j] == 9))
-                << in.size() << " influences, slot " << j;
+        EXPECT_EQ(weights[0] + weights[1] + weights[2] + weights[3], 255);
+        EXPECT_NEAR(weights[0], first, 1.0);
+        for (int j = 0; j < 4; ++j) {
+            EXPECT_TRUE(weights[j] > 0 || bones[j] == 9)
+                << "unused slot " << j << " names bone " << int(bones[j]);
+            EXPECT_TRUE(in.size() < 5 || bones[j] != 1) << "the smallest is kept in slot " << j;
+        }
     }
-}
-
-TEST(SkinWeights, BlendSmoothlyAcrossJoints) {
-    // Bones 2 and 3 of the limb, the joint at f = 0.5 blended over ±0.1: bone 2's share is whole
-    // above the blend (and beyond the start, where f is clamped to the body), none below, a half
-    // at the joint, and it only falls, never jumping.
+    // The limb's joint at f = 0.5, blended over ±0.1: bone 2's share is whole above the blend
+    // (and beyond the start, where f is clamped to the body), none below, a half at the joint,
+    // and it only falls, never jumping.
+    EXPECT_NEAR(shareOfBone2(50), 0.5, 1e-12);
     double previous = 1.0;
     for (int k = -20; k <= 120; ++k) { // f = k / 100
-        double w = 0.0;
-        for (const Influence& i : skinWeights(kLimb, k / 100.0, V3()))
-            w += i.bone == 2 ? i.weight : 0.0;
-        EXPECT_TRUE((k > 39 || w == 1.0) && (k < 61 || w == 0.0) &&
-                    (k != 50 || std::fabs(w - 0.5) < 1e-12) && w <= previous + 1e-12 &&
-                    previous - w < 0.2)
-            << k << ": " << w;
+        const double w = shareOfBone2(k);
+        EXPECT_TRUE(k > 39 || w == 1.0) << "above the blend, f = " << k / 100.0 << ": " << w;
+        EXPECT_TRUE(k < 61 || w == 0.0) << "below the blend, f = " << k / 100.0 << ": " << w;
+        EXPECT_LE(w, previous + 1e-12) << k;
+        EXPECT_LT(previous - w, 0.2) << k;
         previous = w;
     }
 }
 
-TEST(BodyMeshBuild, PartsAreClosedOutwardSurfacesWithUnitFramesInTheirCellOnTheAxisSkin) {
+TEST(BodyMeshBuild, PartsAreClosedOutwardSurfacesWithUnitFramesInTheirCell) {
     const BodyMesh m = buildBodyMesh({Tube(kLimb), Tube(kLimb)});
     const UVRect in = uvInside(kLimb.uv);
     for (int v = 0; v < m.vertexCount(); ++v) {
+        SCOPED_TRACE(v);
         const V3 &p = m.positions[v], &n = m.normals[v];
         const V3 t(m.tangents[4 * v], m.tangents[4 * v + 1], m.tangents[4 * v + 2]);
-        const double u = m.texCoords[2 * v], w = m.texCoords[2 * v + 1], e = 1e-12;
-        EXPECT_TRUE(std::fabs(length(n) - 1.0) < 1e-9 && std::fabs(length(t) - 1.0) < 1e-9 &&
-                    std::fabs(dot(t, n)) < 1e-9 && std::fabs(m.tangents[4 * v + 3]) == 1.0 &&
-                    u > in.u0 - e && u < in.u1 + e && w > in.v0 - e && w < in.v1 + e)
-            << v;
-        EXPECT_TRUE(p.y < 0.5 || p.y > 9.5 || dot(n, p - V3(1, p.y, 0)) > 0.0) << v; // outward
-        int bone3 = 0; // bone 3 alone below the blend around y = 5, absent above it
-        for (int j = 4 * v; j < 4 * v + 4; ++j)
-            bone3 += m.boneIndices[j] == 3 ? m.boneWeights[j] : 0;
-        EXPECT_TRUE((p.y > 3.5 || bone3 == 255) && (p.y < 6.5 || bone3 == 0)) << v;
+        EXPECT_NEAR(length(n), 1.0, 1e-9);
+        EXPECT_NEAR(length(t), 1.0, 1e-9);
+        EXPECT_NEAR(dot(t, n), 0.0, 1e-9);
+        EXPECT_EQ(std::fabs(m.tangents[4 * v + 3]), 1.0);
+        // Inside the cell's texture rectangle.
+        EXPECT_LE(std::fabs(m.texCoords[2 * v] - (in.u0 + in.u1) / 2), (in.u1 - in.u0) / 2 + 1e-12);
+        EXPECT_LE(std::fabs(m.texCoords[2 * v + 1] - (in.v0 + in.v1) / 2),
+                  (in.v1 - in.v0) / 2 + 1e-12);
+        EXPECT_TRUE(p.y < 0.5 || p.y > 9.5 || dot(n, p - V3(1, p.y, 0)) > 0.0) << "inwards";
     }
     // Per part: the start pole at the top of the cell (its normal outwards, up the axis), the
     // rings with a seam copy each, the end pole at the bottom.
     const int perPart = 2 + (10 + 2 * 3 - 1) * (12 + 1);
-    ASSERT_TRUE(m.vertexCount() == 2 * perPart && m.part[perPart - 1] == 0 && m.part[perPart] == 1);
-    EXPECT_TRUE(std::fabs(m.texCoords[1] - in.v0) < 1e-12 && m.normals[0].y > 0.99 &&
-                std::fabs(m.texCoords[2 * perPart - 1] - in.v1) < 1e-12 &&
-                m.normals[perPart - 1].y < -0.99);
+    ASSERT_EQ(m.vertexCount(), 2 * perPart);
+    EXPECT_NEAR(m.texCoords[1], in.v0, 1e-12);
+    EXPECT_GT(m.normals[0].y, 0.99);
+    EXPECT_NEAR(m.texCoords[2 * perPart - 1], in.v1, 1e-12);
+    EXPECT_LT(m.normals[perPart - 1].y, -0.99);
     // Welded by position (seam copies), every directed edge has exactly one partner running the
     // other way, and each face agrees with the normals of its corners.
     const auto id = [&](uint32_t k) {
@@ -98,6 +105,8 @@ TEST(BodyMeshBuild, PartsAreClosedOutwardSurfacesWithUnitFramesInTheirCellOnTheA
         const V3 face = cross(m.positions[b] - m.positions[a], m.positions[c] - m.positions[a]);
         EXPECT_GT(dot(face, m.normals[a] + m.normals[b] + m.normals[c]), 0.0) << i / 3;
     }
-    for (const auto& [edge, count] : directed)
-        EXPECT_TRUE(count == 1 && directed.count({edge.second, edge.first}) == 1);
+    for (const auto& [edge, count] : directed) {
+        EXPECT_EQ(count, 1);
+        EXPECT_EQ(directed.count({edge.second, edge.first}), 1u);
+    }
 }

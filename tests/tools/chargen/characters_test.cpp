@@ -59,27 +59,25 @@ std::pair<float, float> extent(
         }
     return {lo, hi};
 }
-float span(const std::vector<rvVector3>& p, int k) {
-    return extent(p, k).second - extent(p, k).first;
-}
 
 } // namespace
 
 TEST(CharacterFile, LoadsWithTheEngineReaderWithASoundSkin) {
-    // The reader refuses vertex and bone numbers out of range.
-    for (const rvMeshFile* f : {&figures()[0].file, &figures()[1].file}) {
-        EXPECT_TRUE(f->vertexCount >= 3000 && f->vertexCount < 65536) << f->vertexCount;
-        EXPECT_TRUE(f->hasNormals() && f->hasTexCoords() && f->hasTangents() && f->hasSkeleton());
-        EXPECT_TRUE(f->boneCount >= 18 && f->boneCount <= 56 && f->frameCount >= 30);
-        for (const rvBoneKey& k : f->boneKeys)
+    // The reader itself refuses vertex and bone numbers out of range.
+    for (const Loaded& l : figures()) {
+        SCOPED_TRACE(l.c.name);
+        const rvMeshFile& f = l.file;
+        EXPECT_EQ(std::vector<bool>({f.hasNormals(), f.hasTexCoords(), f.hasTangents()}),
+                  std::vector<bool>(3, true));
+        for (const rvBoneKey& k : f.boneKeys)
             ASSERT_NEAR(k.rotation.dot(k.rotation), 1.0f, 1e-5f);
-        std::vector<float> most(f->boneCount, 0.0f), sum(f->vertexCount, 0.0f);
-        for (size_t j = 0; j < f->boneWeights.size(); ++j) {
-            most[f->boneIndices[j]] = std::max(most[f->boneIndices[j]], f->boneWeights[j]);
-            sum[j / 4] += f->boneWeights[j];
+        std::vector<float> most(f.boneCount, 0.0f), sum(f.vertexCount, 0.0f);
+        for (size_t j = 0; j < f.boneWeights.size(); ++j) {
+            most[f.boneIndices[j]] = std::max(most[f.boneIndices[j]], f.boneWeights[j]);
+            sum[j / 4] += f.boneWeights[j];
         }
         for (float s : sum)
-            ASSERT_NEAR(s, 1.0f, 1.0f / 255.0f);
+            ASSERT_NEAR(s, 1.0f, 1e-5f);
         EXPECT_GT(*std::min_element(most.begin(), most.end()), 0.25f); // every bone moves some
     }
 }
@@ -91,7 +89,7 @@ TEST(CharacterPose, EveryPoseIsWholeFacingPlusZOnTheFloorAndTheLoopIsSeamless) {
             return [&l, kind](size_t v) { return l.c.parts[l.c.mesh.part[v]].desc().kind == kind; };
         };
         EXPECT_NEAR(extent(l.bind, 1, is(PartKind::Foot)).first, l.soleY, 0.05f);
-        EXPECT_NEAR(span(l.bind, 1), l.height, 2.0f);
+        EXPECT_NEAR(extent(l.bind, 1).second - extent(l.bind, 1).first, l.height, 2.0f);
         for (const std::vector<rvVector3>& p : l.poses) {
             SCOPED_TRACE(::testing::Message() << "key frame " << (&p - l.poses.data()) / 2.0);
             EXPECT_NEAR(extent(p, 1, is(PartKind::Foot)).first, l.soleY, 0.2f);
@@ -110,7 +108,8 @@ TEST(CharacterPose, EveryPoseIsWholeFacingPlusZOnTheFloorAndTheLoopIsSeamless) {
             }
             EXPECT_LT(worst, 2.0f);
         }
-        // The loop: vertex movement from key frame f to the next, the last wrapping to key 0.
+        // The loop: vertex movement from key frame f to the next, the last wrapping to key 0,
+        // makes neither a jump nor a hitch (a repeated key, or no motion, would make it vanish).
         const int frames = int(l.file.frameCount);
         std::vector<double> steps(frames, 0.0);
         for (int f = 0; f < frames; ++f)
@@ -118,16 +117,7 @@ TEST(CharacterPose, EveryPoseIsWholeFacingPlusZOnTheFloorAndTheLoopIsSeamless) {
                 steps[f] += rvDistance(l.poses[2 * f][v], l.poses[2 * ((f + 1) % frames)][v]);
         const double wrap = steps.back(), around = 0.5 * (steps[frames - 2] + steps[0]);
         EXPECT_LE(wrap, *std::max_element(steps.begin(), steps.end() - 1) * 1.001);
-        // Neither a jump nor a hitch (a repeated key, or no motion, would make it vanish).
-        EXPECT_TRUE(wrap > 0.5 * around && wrap < 2.0 * around) << wrap;
-        // The feet point forwards too: in the bind pose the toes reach further than the heels.
-        EXPECT_GT(extent(l.bind, 2, is(PartKind::Foot)).second,
-                  -extent(l.bind, 2, is(PartKind::Foot)).first);
+        EXPECT_GT(wrap, 0.5 * around);
+        EXPECT_LT(wrap, 2.0 * around);
     }
-}
-
-TEST(CharacterShape, TheTwoFiguresAreBuiltDifferently) {
-    // zaphod (figure 1) is tall and lanky, zax (figure 0) short and broad.
-    const auto slenderness = [](const Loaded& l) { return span(l.bind, 1) / span(l.bind, 0); };
-    EXPECT_GT(slenderness(figures()[1]), 1.4f * slenderness(figures()[0]));
 }

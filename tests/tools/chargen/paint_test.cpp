@@ -28,18 +28,22 @@ static std::array<int, 3> census(int x0, int y0, int x1, int y1) {
 
 TEST(PaintAtlas, IsDetailedInEveryCellWithAFaceOnTheFrontOfTheHead) {
     // Distinct colours over the atlas, in the torso's cell and in a foot's.
-    EXPECT_TRUE(census(0, 0, 256, 256)[0] > 1000 && census(0, 0, 128, 128)[0] > 200 &&
-                census(192, 128, 224, 192)[0] > 100);
+    EXPECT_GT(census(0, 0, 256, 256)[0], 1000);
+    EXPECT_GT(census(0, 0, 128, 128)[0], 200);
+    EXPECT_GT(census(192, 128, 224, 192)[0], 100);
     // The front of the head (θ = π/2) is a quarter across its cell: the eyes bring near-white and
     // near-black texels that bare skin never has. Its back, three quarters across, has no eyes.
     const std::array<int, 3> front = census(144, 0, 176, 128), back = census(208, 0, 240, 80);
-    EXPECT_TRUE(front[1] > 20 && front[2] > 5 && back[1] == 0) << front[1] << " " << front[2];
+    EXPECT_GT(front[1], 20);
+    EXPECT_GT(front[2], 5);
+    EXPECT_EQ(back[1], 0);
 }
 
 TEST(PictureToImage, StoresLinesBottomUpInBlueGreenRedOrderWithOpaqueAlpha) {
     const Picture p{2, 2, {10, 20, 30, 0, 0, 0, 40, 50, 60, 7, 8, 9}}; // rows from the top
     CImage rgb, rgba;
-    ASSERT_TRUE(toImage(p, 3, rgb) && toImage(p, 4, rgba));
+    ASSERT_TRUE(toImage(p, 3, rgb));
+    ASSERT_TRUE(toImage(p, 4, rgba));
     EXPECT_EQ(std::vector<int>(rgb.getLinePtr(0), rgb.getLinePtr(0) + 6),
               std::vector<int>({60, 50, 40, 9, 8, 7}));
     EXPECT_EQ(std::vector<int>(rgba.getLinePtr(1), rgba.getLinePtr(1) + 8),

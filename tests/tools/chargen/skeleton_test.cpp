@@ -12,7 +12,8 @@ TEST(SkeletonPose, ChildrenFollowTheirParentsAndTheKeysWorkAsTheEnginesBoneMatri
     s.add("mid", 0, V3(0, 15, 0), V3(0, 20, 0));
     s.add("tip", 1, V3(0, 20, 0), V3(0, 25, 0));
     s.add("side", 0, V3(3, 10, 0), V3(6, 10, 0));
-    EXPECT_TRUE(s.size() == 4 && s.find("tip") == 2 && s.find("missing") == -1);
+    EXPECT_EQ(s.find("tip"), 2);
+    EXPECT_EQ(s.find("missing"), -1);
     Pose pose = bindPose(s);
     for (const Rigid& r : skinTransforms(s, pose)) // the bind pose moves nothing
         EXPECT_LT(length(r.apply(V3(1, 2, 3)) - V3(1, 2, 3)), 1e-12);

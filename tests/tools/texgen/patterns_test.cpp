@@ -36,16 +36,19 @@ TEST_F(Pattern, FloorTilesWithDarkGroutHaveContrastToSeeMotion) {
         grout = std::max(grout, i % 32 == 0 || i / 256 % 32 == 31 ? luma(i) : 0.0);
         tile = std::min(tile, i % 32 == 16 && i / 256 % 32 == 16 ? luma(i) : 255.0);
     }
-    EXPECT_TRUE(mean > 80.0 && mean < 200.0) << mean;
+    EXPECT_GT(mean, 80.0);
+    EXPECT_LT(mean, 200.0);
     EXPECT_GT(tile, grout + 20.0);
 }
 
 TEST_F(Pattern, WhiteGridHasTwoTexelWhiteLinesOnMidGrey) {
     ASSERT_TRUE(paintWhiteGrid(&image, 128, 16, &error)) << error;
-    for (int i = 0; i < 128 * 128; ++i) // lines at x and y = 0, 1, 16, 17, 32, 33 and so on
-        ASSERT_TRUE(i % 16 < 2 || i / 128 % 16 < 2 ? rgb(i) == kWhite
-                                                   : luma(i) > 70 && luma(i) < 180)
-            << "texel " << i;
+    for (int i = 0; i < 128 * 128; ++i) { // lines at x and y = 0, 1, 16, 17, 32, 33 and so on
+        const bool line = i % 16 < 2 || i / 128 % 16 < 2, white = rgb(i) == kWhite;
+        const bool grey = luma(i) > 70 && luma(i) < 180;
+        ASSERT_EQ(line ? white : grey, true)
+            << "texel " << i << (line ? " not white" : " not grey");
+    }
 }
 
 TEST_F(Pattern, DefaultIsUnmistakablyMagentaAndBlackWithAWhiteCrossCornerToCorner) {
@@ -59,14 +62,14 @@ TEST_F(Pattern, DefaultIsUnmistakablyMagentaAndBlackWithAWhiteCrossCornerToCorne
         EXPECT_EQ(rgb(i), kWhite) << "texel " << i;
 }
 
-TEST_F(Pattern, SizesThatDoNotHoldThePatternAreRefused) {
+TEST_F(Pattern, SizesThatDoNotHoldThePatternAreRefusedWithAReason) {
     const std::tuple<bool (*)(CImage*, int, int, std::string*), int, int> cases[] = {
         {paintFloorTiles, 100, 8},    {paintFloorTiles, 64, 16}, {paintFloorTiles, 64, 0},
         {paintWhiteGrid, 100, 16},    {paintWhiteGrid, 128, 2},  {paintDefaultPattern, 8, 2},
         {paintDefaultPattern, 100, 8}};
     for (const auto& [paint, size, count] : cases) {
         error.clear();
-        EXPECT_TRUE(!paint(&image, size, count, &error) && !error.empty())
-            << size << " / " << count;
+        EXPECT_FALSE(paint(&image, size, count, &error)) << size << " / " << count;
+        EXPECT_NE(error, "") << size << " / " << count;
     }
 }
