@@ -19,8 +19,8 @@ inline void addWeightedPoint(const rvVector3& p, const rvMatrix44& bone, float w
 } // namespace
 
 rvAnimMesh::rvAnimMesh()
-    : mFrameCount(0), mBoneCount(0), mTime(0.0f), mCurrentFrame(0),
-      mFrameDuration(0.0f), mPrepared(false) {}
+    : mFrameCount(0), mBoneCount(0), mTime(0.0f), mCurrentFrame(0), mFrameDuration(0.0f),
+      mPrepared(false) {}
 
 rvAnimMesh::~rvAnimMesh() = default;
 
