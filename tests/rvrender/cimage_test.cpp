@@ -1,5 +1,5 @@
-// Tests of CImage: creation and line layout, the BMP/TGA loaders against hand-built and broken
-// files, round trips through the writers, and the clipping of the copy family.
+// Tests of CImage as the program uses it: creation and line layout, the BMP/TGA loaders against
+// hand-built and broken files, round trips through the writers, and clearing.
 #include "cimage.h"
 
 #include <unistd.h>
@@ -172,8 +172,8 @@ TEST(CImageFiles, CreatedImagesHavePaddedLinesAndRoundTripThroughTheWriters) {
     std::remove(file.c_str());
     EXPECT_FALSE(img.loadTGA(file.c_str()));
     EXPECT_EQ(img.error().rfind(file + ": cannot open (", 0), 0u) << img.error();
-    // fill: every pixel, in blue, green, red order, alpha untouched.
+    // clear, as the window's back buffer uses it: byte 2 = c1, byte 1 = c3, byte 0 = c2.
     ASSERT_TRUE(img.create(2, 2, 4));
-    img.fill(1, 2, 3);
-    EXPECT_EQ(pixelBlock(img), (Bytes{3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1, 0, 3, 2, 1, 0}));
+    img.clear(1, 2, 3);
+    EXPECT_EQ(pixelBlock(img), (Bytes{2, 3, 1, 0, 2, 3, 1, 0, 2, 3, 1, 0, 2, 3, 1, 0}));
 }

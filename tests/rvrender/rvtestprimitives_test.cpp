@@ -1,6 +1,5 @@
 #include "rvtestprimitives.h"
 
-#include <algorithm>
 #include <cmath>
 #include <map>
 #include <utility>
@@ -57,30 +56,22 @@ rvVector3 faceNormal(const RecordingMesh& m, std::size_t t) {
 
 } // namespace
 
-// Both planes: size around the origin, wound towards the normal. u grows along +x and v
-// against n × T, so every tangent is +x with handedness −1.
+// The floor plane: size around the origin, wound towards its normal +y. u grows along +x and
+// v against n × T, so every tangent is +x with handedness −1.
 TEST(CreatePlane, SpansSizeAroundTheOriginAndWindsTowardsItsNormal) {
-    const struct {
-        float orientation;
-        rvVector3 min, max, normal;
-    } cases[] = {{0.0f, {-50, 0, -50}, {50, 0, 50}, {0, 1, 0}},
-                 {1.0f, {-50, -50, 0}, {50, 50, 0}, {0, 0, 1}}};
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.orientation);
-        RecordingMesh mesh;
-        rvTestPrimitive::createPlane(100.0f, kColour, &mesh, c.orientation);
-        ASSERT_EQ(mesh.positions.size(), 18u);
-        EXPECT_EQ(mesh.primitiveCount, 2);
-        EXPECT_EQ(xyz(mesh.getBoundsMin()), xyz(c.min));
-        EXPECT_EQ(xyz(mesh.getBoundsMax()), xyz(c.max));
-        EXPECT_EQ(mesh.normals, repeat(xyz(c.normal), 6));
-        for (std::size_t t = 0; t < 2; ++t)
-            EXPECT_GT(faceNormal(mesh, t).dot(c.normal), 0.0f) << "triangle " << t;
-        EXPECT_EQ(mesh.uvs, (Floats{1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1}));
-        EXPECT_EQ(mesh.dataComponents[0], 4);
-        EXPECT_THAT(mesh.data[0], Pointwise(FloatNear(1e-6f), repeat({1, 0, 0, -1}, 6)));
-        EXPECT_EQ(mesh.colors, repeat(kARGB, 6));
-    }
+    RecordingMesh mesh;
+    rvTestPrimitive::createPlane(100.0f, kColour, &mesh, 0.0f);
+    ASSERT_EQ(mesh.positions.size(), 18u);
+    EXPECT_EQ(mesh.primitiveCount, 2);
+    EXPECT_EQ(xyz(mesh.getBoundsMin()), (Floats{-50, 0, -50}));
+    EXPECT_EQ(xyz(mesh.getBoundsMax()), (Floats{50, 0, 50}));
+    EXPECT_EQ(mesh.normals, repeat({0, 1, 0}, 6));
+    for (std::size_t t = 0; t < 2; ++t)
+        EXPECT_GT(faceNormal(mesh, t).y, 0.0f) << "triangle " << t;
+    EXPECT_EQ(mesh.uvs, (Floats{1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1}));
+    EXPECT_EQ(mesh.dataComponents[0], 4);
+    EXPECT_THAT(mesh.data[0], Pointwise(FloatNear(1e-6f), repeat({1, 0, 0, -1}, 6)));
+    EXPECT_EQ(mesh.colors, repeat(kARGB, 6));
 }
 
 TEST(CreateCube, InsideWindsAndLightsFromTheCentreAndTheCrossLayoutUsesDecimalRowEdges) {
@@ -116,7 +107,7 @@ TEST(CreateCube, InsideWindsAndLightsFromTheCentreAndTheCrossLayoutUsesDecimalRo
         }
     }
     // Texture coordinates face by face (+z, +x, +y, −x, −y, −z): the cells of a horizontal
-    // cross whose row edges are the decimals 0.33 and 0.66, or the whole texture.
+    // cross whose row edges are the decimals 0.33 and 0.66.
     const Floats crossUVs = {
         0.5f,  0.66f, 0.5f,  0.33f, 0.25f, 0.33f, 0.25f, 0.33f, 0.25f, 0.66f, 0.5f,  0.66f, // +z
         0.75f, 0.66f, 0.75f, 0.33f, 0.5f,  0.33f, 0.5f,  0.33f, 0.5f,  0.66f, 0.75f, 0.66f, // +x
@@ -126,9 +117,6 @@ TEST(CreateCube, InsideWindsAndLightsFromTheCentreAndTheCrossLayoutUsesDecimalRo
         1.0f,  0.66f, 1.0f,  0.33f, 0.75f, 0.33f, 0.75f, 0.33f, 0.75f, 0.66f, 1.0f,  0.66f, // −z
     };
     EXPECT_EQ(outside.uvs, crossUVs);
-    RecordingMesh plain;
-    rvTestPrimitive::createCube(100.0f, kColour, false, false, &plain);
-    EXPECT_EQ(plain.uvs, repeat({1, 1, 1, 0, 0, 0, 0, 0, 0, 1, 1, 1}, 6));
     // The edges are normalised before solving: the +z tangent turns 22.5° from +x (increasing
     // u) towards the diagonal of the first triangle; v grows towards −y: left-handed.
     EXPECT_THAT(
@@ -144,9 +132,8 @@ TEST(CreateGeoSphere, SubdividedCountsOnTheSphereAndAClosedOutwardSurface) {
     } cases[] = {{0, 12, 20}, {1, 42, 80}, {2, 162, 320}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.s);
-        RecordingMesh mesh, faceMesh;
+        RecordingMesh mesh;
         rvTestPrimitive::createGeoSphere(radius, c.s, false, kColour, &mesh);
-        rvTestPrimitive::createGeoSphere(radius, c.s, true, kColour, &faceMesh);
         ASSERT_EQ(mesh.positions.size(), 3 * c.vertices);
         ASSERT_EQ(mesh.indices32.size(), 3 * c.triangles);
         EXPECT_EQ(mesh.primitiveCount, int(c.triangles));
@@ -155,24 +142,19 @@ TEST(CreateGeoSphere, SubdividedCountsOnTheSphereAndAClosedOutwardSurface) {
         for (std::size_t i = 0; i < c.vertices; ++i)
             EXPECT_NEAR(at(mesh.positions, i).length(), radius, 1e-5f) << "vertex " << i;
         // Closed: every edge is run once in each direction by the two triangles sharing it,
-        // so no crack and no midpoint made twice. With face normals each vertex takes the unit
-        // normal of the last triangle using it.
+        // so no crack and no midpoint made twice.
         std::map<std::pair<unsigned, unsigned>, int> edges;
-        Floats faceNormals(mesh.positions.size());
         for (std::size_t t = 0; t < c.triangles; ++t) {
             EXPECT_GT(faceNormal(mesh, t).dot(corner(mesh, t, 0)), 0.0f) << "triangle " << t;
-            const Floats n = xyz(faceNormal(mesh, t).normalized());
             for (int k = 0; k < 3; ++k) {
                 const unsigned a = mesh.indices32[3 * t + k];
                 ASSERT_LT(a, c.vertices);
                 ++edges[{a, mesh.indices32[3 * t + (k + 1) % 3]}];
-                std::copy(n.begin(), n.end(), faceNormals.begin() + 3 * a);
             }
         }
         for (const auto& [edge, count] : edges) {
             EXPECT_EQ(count, 1);
             EXPECT_EQ(edges.count({edge.second, edge.first}), 1u);
         }
-        EXPECT_THAT(faceMesh.normals, Pointwise(FloatNear(1e-5f), faceNormals));
     }
 }

@@ -48,23 +48,14 @@ class DisplayEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
         const char* display = std::getenv("DISPLAY");
-        if (!display || !*display) {
-            sReason = "DISPLAY is not set: the tests labelled gl need an X display with OpenGL "
-                      "(./test.sh runs them under scripts/with-xvfb.sh)";
-            return;
-        }
         auto window = std::make_unique<zrWindow>();
         int instance = 0;
         zrWindowParams params = {"gl test", 0x00C00000u, 0, kWindowWidth, kWindowHeight, 0, 0};
-        if (!window->create(&instance, &params)) {
-            sReason = std::string("no window on display ") + display;
-            return;
-        }
-        sWindow = window.release();
+        if (display && *display && window->create(&instance, &params))
+            sWindow = window.release();
     }
 
     static inline zrWindow* sWindow = nullptr;
-    static inline std::string sReason;
 };
 
 inline ::testing::Environment* const kEnvironment =
@@ -76,11 +67,13 @@ protected:
     virtual void prepare() {}
 
     void SetUp() override {
-        ASSERT_NE(window(), nullptr) << DisplayEnvironment::sReason;
+        ASSERT_NE(window(), nullptr) << "no window on the X display named by DISPLAY: the tests "
+                                        "labelled gl need one with OpenGL (./test.sh runs them "
+                                        "under scripts/with-xvfb.sh)";
         mDir = std::filesystem::temp_directory_path() / ("rvgltest-" + std::to_string(getpid()));
         std::filesystem::create_directories(mDir);
         std::filesystem::current_path(mDir);
-        mPreviousHandler = rvSetMessageHandler([](const char* text, const char* caption) {
+        rvSetMessageHandler([](const char* text, const char* caption) {
             gMessages.push_back({text ? text : "", caption ? caption : ""});
         });
         prepare();
@@ -91,7 +84,7 @@ protected:
     }
     void TearDown() override {
         render.reset();
-        rvSetMessageHandler(mPreviousHandler);
+        rvSetMessageHandler(nullptr);
         std::error_code ignored;
         std::filesystem::current_path(mPreviousDir, ignored);
         std::filesystem::remove_all(mDir, ignored);
@@ -115,7 +108,6 @@ protected:
     }
 
     std::unique_ptr<rvGLRender> render;
-    rvMessageHandler mPreviousHandler = nullptr;
     std::filesystem::path mPreviousDir = std::filesystem::current_path();
     std::filesystem::path mDir;
 };

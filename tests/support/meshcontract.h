@@ -80,14 +80,12 @@ TYPED_TEST_P(MeshContract, RefusedDataKeepsEveryStream) {
     EXPECT_FALSE(mesh.setNormals(nullptr, 9));
     EXPECT_FALSE(mesh.setNormalArray(nullptr, 1));
     EXPECT_FALSE(mesh.setFourFloatColors(nullptr, 12));
-    EXPECT_FALSE(mesh.setARGBColor(nullptr, 3));
     EXPECT_FALSE(mesh.setConstantColor(1, 1, 1, 1, -1));
     EXPECT_FALSE(mesh.setUVs(nullptr, 6));
     EXPECT_FALSE(mesh.setUVPairArray(nullptr, 3));
     EXPECT_FALSE(mesh.setData(nullptr, 48, 4));
     EXPECT_FALSE(mesh.setData(f, 48, 0));
     EXPECT_FALSE(mesh.setData(f, 48, 5));
-    EXPECT_FALSE(mesh.setDataArray(nullptr, 1));
     EXPECT_FALSE(mesh.setIndexArray16(i16, 0));
     EXPECT_FALSE(mesh.setIndexArray32(nullptr, 3));
     EXPECT_FALSE(mesh.setBoneWeights(nullptr, 12));
@@ -104,36 +102,21 @@ TYPED_TEST_P(MeshContract, ColoursArriveAlphaFirstAndOneColourFillsEveryVertex) 
     const float argb[8] = {1, 0.5f, 0.25f, 0, 0.25f, 0, 1, 0.75f};
     ASSERT_TRUE(this->mesh.setFourFloatColors(argb, 8));
     EXPECT_EQ(Read::colors(this->mesh), Floats(argb, argb + 8));
-    // Only the first packed colour counts, whatever follows it in memory.
-    const unsigned int packed[2] = {0xFF00FF00u, 0x12345678u};
-    ASSERT_TRUE(this->mesh.setARGBColor(packed, 4));
-    Floats green;
-    for (int i = 0; i < 4; ++i) {
-        green.insert(green.end(), {1, 0, 1, 0});
-    }
-    EXPECT_EQ(Read::colors(this->mesh), green);
-    ASSERT_TRUE(this->mesh.setConstantColor(1, 1, 1, 1, 2));
-    EXPECT_EQ(Read::colors(this->mesh), Floats(8, 1.0f));
+    ASSERT_TRUE(this->mesh.setConstantColor(1, 0.5f, 0.25f, 0, 2));
+    EXPECT_EQ(Read::colors(this->mesh), (Floats{1, 0.5f, 0.25f, 0, 1, 0.5f, 0.25f, 0}));
 }
 
 TYPED_TEST_P(MeshContract, TextureCoordinatesIndicesAndExtraStreamsKeepTheirValues) {
     using Read = typename TestFixture::Read;
     auto& mesh = this->mesh;
     const float uv[4] = {0.25f, 0, 0.5f, 0.75f};
-    const rvUVPair pair[1] = {{0.125f, 0.5f}};
     const float tangents[8] = {1, 0, 0, 1, 0, 1, 0, -1};
-    const rvVector3 v[1] = {rvVector3(0, 0, 1)};
     ASSERT_TRUE(mesh.setPositions(uv, 3));
     ASSERT_TRUE(mesh.setUVs(uv, 4));
-    ASSERT_TRUE(mesh.setUVPairArray2(pair, 1));
     ASSERT_TRUE(mesh.setData(tangents, sizeof(tangents), 4));
-    ASSERT_TRUE(mesh.setDataArray2(v, 1));
     EXPECT_EQ(Read::uvs(mesh, 0), Floats(uv, uv + 4));
-    EXPECT_EQ(Read::uvs(mesh, 1), (Floats{0.125f, 0.5f}));
     EXPECT_EQ(Read::data(mesh, 0), Floats(tangents, tangents + 8));
     EXPECT_EQ(Read::components(mesh, 0), 4);
-    EXPECT_EQ(Read::data(mesh, 1), (Floats{0, 0, 1}));
-    EXPECT_EQ(Read::components(mesh, 1), 3);
     // The last index setter decides the width.
     const unsigned int i32[3] = {0, 1, 70000};
     const unsigned short i16[2] = {2, 1};
@@ -147,52 +130,21 @@ TYPED_TEST_P(MeshContract, TextureCoordinatesIndicesAndExtraStreamsKeepTheirValu
     EXPECT_TRUE(this->normals(mesh).empty());
 }
 
-TYPED_TEST_P(MeshContract, PrimitiveTypeAndCount) {
-    const float p[36] = {};
-    ASSERT_TRUE(this->mesh.setPositions(p, 36));
-    EXPECT_EQ(this->mesh.countPrimitives(), 4); // 12 vertices of a triangle list
-    this->mesh.setPrimitiveType(7);             // not a type: ignored
-    EXPECT_EQ(this->mesh.getPrimitiveType(), kTriangleList);
-    for (int type : {kPointList, kLineList, kLineStrip}) {
-        this->mesh.setPrimitiveType(type);
-        EXPECT_EQ(this->mesh.getPrimitiveType(), type);
-        EXPECT_EQ(this->mesh.countPrimitives(), 6) << type;
-    }
-}
-
-TYPED_TEST_P(MeshContract, TexturesComeFromTheProcessManagerAndTheBoxIsDrawnAsEdges) {
-    auto& mesh = this->mesh;
+TYPED_TEST_P(MeshContract, TexturesComeFromTheProcessManager) {
     rvTextureManager* previous = gTextureManager;
     gTextureManager = nullptr;
-    EXPECT_EQ(mesh.loadTexture("a.bmp"), nullptr);
+    EXPECT_EQ(this->mesh.loadTexture("a.bmp"), nullptr);
     FakeTextureManager textures;
     textures.init(nullptr);
     gTextureManager = &textures;
-    rvTexture* a = mesh.loadTexture("a.bmp");
-    EXPECT_EQ(mesh.getTexture(), a);
-    rvTexture* b = mesh.loadMipmappedTexture2("b.tga");
-    EXPECT_EQ(mesh.getTexture2(), b);
-    EXPECT_STREQ(b->name, "b.tga");
-    EXPECT_EQ(mesh.setTexture2(a), &mesh);
-    EXPECT_EQ(mesh.getTexture2(), a);
+    rvTexture* a = this->mesh.loadTexture("a.bmp");
+    EXPECT_STREQ(a->name, "a.bmp");
+    EXPECT_EQ(this->mesh.getTexture(), a);
     gTextureManager = previous;
-
-    const float p[6] = {-1, -2, -3, 1, 2, 3};
-    ASSERT_TRUE(mesh.setPositions(p, 6));
-    StubRender render;
-    ASSERT_TRUE(mesh.drawBoundingBox(&render));
-    EXPECT_EQ(render.primitiveType, kLineList);
-    ASSERT_EQ(render.primitives.size(), 72u);
-    // Every edge joins two corners of the box that differ in exactly one coordinate.
-    for (size_t e = 0; e < 72; e += 6) {
-        const float* a = &render.primitives[e];
-        EXPECT_EQ((a[0] != a[3]) + (a[1] != a[4]) + (a[2] != a[5]), 1) << e;
-    }
 }
 
 REGISTER_TYPED_TEST_SUITE_P(MeshContract, PositionsSetTheCountAndTheBoxAndAreCopied,
                             RefusedDataKeepsEveryStream,
                             ColoursArriveAlphaFirstAndOneColourFillsEveryVertex,
                             TextureCoordinatesIndicesAndExtraStreamsKeepTheirValues,
-                            PrimitiveTypeAndCount,
-                            TexturesComeFromTheProcessManagerAndTheBoxIsDrawnAsEdges);
+                            TexturesComeFromTheProcessManager);

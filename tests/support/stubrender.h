@@ -59,8 +59,8 @@ public:
         mStates.flags[state] = enable;
         return true;
     }
-    void enableAlphaTest(float) override { alphaTest = true; }
-    void disableAlphaTest() override { alphaTest = false; }
+    void enableAlphaTest(float) override {}
+    void disableAlphaTest() override {}
     bool setPerspective(float, float, float) override { return true; }
     bool setViewport(int, int, int, int) override { return true; }
     bool setViewMatrix(rvMatrix44 matrix) override {
@@ -89,11 +89,7 @@ public:
     bool drawIndexedPrimitives(int, const float*, int, const unsigned short*, int, int) override {
         return true;
     }
-    bool drawPrimitives(int type, const float* v, int count, int) override {
-        primitives.assign(v, v + 3 * count);
-        primitiveType = type;
-        return true;
-    }
+    bool drawPrimitives(int, const float*, int, int) override { return true; }
     rvMesh* createMesh(rvMesh** out, int primitiveType) override {
         rvMesh* mesh = new RecordingMesh(primitiveType);
         if (out) {
@@ -103,7 +99,7 @@ public:
     }
     void setTexture(rvTexture* texture) override { boundTextures.push_back(texture); }
     void setTexture2(rvTexture*) override {}
-    void toggleOrtho() override { ortho = !ortho; }
+    void toggleOrtho() override {}
     void toggleFullScreen() override { ++fullScreenToggles; }
     rvVector3* unproject(rvVector3* out, float, float, float) override { return out; }
     rvParticleManager* createParticleManager() override { return nullptr; }
@@ -133,10 +129,6 @@ public:
     rvMatrix44 world, view, projection;
     int stateApplications = 0;
     int fullScreenToggles = 0;
-    bool alphaTest = false;
-    bool ortho = false;
     std::vector<rvMesh*> drawnMeshes;
     std::vector<rvTexture*> boundTextures;
-    std::vector<float> primitives;
-    int primitiveType = -1;
 };

@@ -1,5 +1,5 @@
 // The OpenGL texture manager on a real context: the default texture, loading by name and
-// extension, uploads in blue-green-red order, created textures, and releasing.
+// extension, uploads in blue-green-red order and textures made from pixels.
 #include "rvgltexturemanager.h"
 
 #include <GL/gl.h>
@@ -66,7 +66,6 @@ protected:
         ASSERT_TRUE(pattern(2, 2, 3).writeBMP("images/default.bmp"));
         ASSERT_TRUE(pattern(3, 4, 3).writeBMP("odd.bmp")); // 9-byte lines padded to 12
         ASSERT_TRUE(pattern(4, 2, 4).writeTGA("sprite.TGA"));
-        ASSERT_TRUE(pattern(8, 4, 3).writeTGA("mip.tga"));
         ASSERT_TRUE(pattern(2, 2, 3).writeBMP("a.BMP"));
         ASSERT_TRUE(pattern(2, 2, 3).writeBMP("mixed.Bmp"));
     }
@@ -82,16 +81,12 @@ TEST_F(GLTextureTest, ImagesAreUploadedInBlueGreenRedOrderOnceForEachName) {
     GLint value = 0;
     glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
     EXPECT_EQ(value, GL_LINEAR);
-    expectTexelsOf(manager()->loadMipmappedTexture("mip.tga"), pattern(8, 4, 3));
-    glGetTexLevelParameteriv(GL_TEXTURE_2D, 3, GL_TEXTURE_WIDTH, &value);
-    EXPECT_EQ(value, 1); // the whole chain down to 1 × 1
 }
 
 TEST_F(GLTextureTest, OnlyTheKnownExtensionsAreLoaded) {
     rvTexture* fallback = manager()->getTexture(0);
     EXPECT_EQ(manager()->loadTexture("nothere.bmp"), fallback);
     EXPECT_EQ(manager()->loadTexture("mixed.Bmp"), fallback);
-    EXPECT_EQ(manager()->loadMipmappedTexture("a.BMP"), fallback); // lower-case extensions only
     EXPECT_NE(manager()->loadTexture("a.BMP"), fallback);
 }
 
@@ -99,25 +94,7 @@ TEST_F(GLTextureTest, CreatedTexturesTakeTopRowFirstData) {
     const std::uint8_t bgr[12] = {1, 2, 3, 4, 5, 6, 11, 12, 13, 14, 15, 16}; // 2 × 2
     const std::uint8_t bgra[8] = {1, 2, 3, 4, 5, 6, 7, 8};                   // 1 × 2
     expectTexelsOf(manager()->createTexture(bgr, "bgr", 2, 2, 24), upsideDown(bgr, 2, 2, 3));
-    expectTexelsOf(manager()->createMipmappedTexture(bgr, "mip", 2, 2, 24),
-                   upsideDown(bgr, 2, 2, 3));
-    rvTexture* made = manager()->createTexture(bgra, "bgra", 1, 2, 32);
-    EXPECT_EQ(manager()->createTexture(bgr, "bgra", 2, 2, 24), made); // the name exists
-    expectTexelsOf(made, upsideDown(bgra, 1, 2, 4));
-}
-
-TEST_F(GLTextureTest, ReleasingDeletesTheGLTextures) {
-    rvTextureManager* m = manager();
-    const std::uint8_t px[4] = {1, 2, 3, 4};
-    const GLuint one = static_cast<rvGLTexture*>(m->createTexture(px, "1", 1, 1, 32))->glName;
-    const GLuint two = static_cast<rvGLTexture*>(m->createTexture(px, "2", 1, 1, 32))->glName;
-    const GLuint fallback = static_cast<rvGLTexture*>(m->getTexture(0))->glName;
-    EXPECT_TRUE(m->releaseTexture(1));
-    EXPECT_FALSE(glIsTexture(one));
-    EXPECT_TRUE(glIsTexture(fallback));
-    m->releaseAll();
-    EXPECT_FALSE(glIsTexture(fallback));
-    EXPECT_FALSE(glIsTexture(two));
+    expectTexelsOf(manager()->createTexture(bgra, "bgra", 1, 2, 32), upsideDown(bgra, 1, 2, 4));
 }
 
 } // namespace
