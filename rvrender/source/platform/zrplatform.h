@@ -19,6 +19,12 @@ bool zrAskYesNo(zrWindow* owner, const char* text, const char* caption);
 // A modal message with an OK button. Also installed as the core's message handler.
 void zrShowMessage(const char* text, const char* caption);
 
+// The desktop's current mode on the display that holds the window (the first display without
+// a window). False when the platform cannot tell.
+struct zrDisplayMode {
+    int width, height, refreshRate; // refreshRate 0: unknown
+};
+bool zrGetDisplayMode(zrWindow* window, zrDisplayMode* mode);
 void zrSetWindowTitle(zrWindow* window, const char* title);
 void zrHideCursor();
 // Client coordinates of the window to screen coordinates, in place.

@@ -70,6 +70,17 @@ void zrShowMessage(const char* text, const char* caption) {
     SDL_ShowSimpleMessageBox(SDL_MESSAGEBOX_WARNING, caption, text, zrSDLWindow(gWindow));
 }
 
+bool zrGetDisplayMode(zrWindow* window, zrDisplayMode* mode) {
+    SDL_Window* sdl = window ? zrSDLWindow(window) : nullptr;
+    const int display = sdl ? SDL_GetWindowDisplayIndex(sdl) : 0;
+    SDL_DisplayMode current;
+    if (!mode || display < 0 || SDL_GetDesktopDisplayMode(display, &current) != 0) {
+        return false;
+    }
+    *mode = {current.w, current.h, current.refresh_rate};
+    return true;
+}
+
 void zrSetWindowTitle(zrWindow* window, const char* title) {
     if (window) {
         window->setTitle(title);

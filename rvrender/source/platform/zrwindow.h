@@ -55,6 +55,8 @@ public:
 
     // The native window: an SDL_Window* on Linux.
     void* getHwnd() const { return mHwnd; }
+    // The window object of a native window this layer made, or null.
+    static zrWindow* fromHwnd(void* hwnd);
     int getWidth() const { return mWidth; }
     int getHeight() const { return mHeight; }
     float getFrameTime() const { return mFrameTime; }

@@ -26,6 +26,12 @@ SDL_Window* zrSDLWindow(const zrWindow* window) {
     return window ? static_cast<SDL_Window*>(window->getHwnd()) : nullptr;
 }
 
+zrWindow* zrWindow::fromHwnd(void* hwnd) {
+    return hwnd ? static_cast<zrWindow*>(
+                      SDL_GetWindowData(static_cast<SDL_Window*>(hwnd), "zrWindow"))
+                : nullptr;
+}
+
 zrWindow::~zrWindow() {
     if (mHwnd) {
         SDL_DestroyWindow(static_cast<SDL_Window*>(mHwnd));
@@ -63,6 +69,7 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
         return debugFail("Couldn't create the window");
     }
     mHwnd = window;
+    SDL_SetWindowData(window, "zrWindow", this);
 
     int w = 0;
     int h = 0;
