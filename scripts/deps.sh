@@ -9,6 +9,7 @@ RV_RUN_PACKAGES=(
 RV_TEST_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev clang-format
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
+  glslang-dev glslang-tools libspirv-cross-c-shared-dev libstb-dev
 )
 
 rv_missing_packages() {
