@@ -13,6 +13,8 @@ constexpr const char* kSkyTexture = "textures/skybox1.bmp";
 constexpr const char* kMarkerTexture = "textures/whitegrid.bmp";
 
 constexpr const char* kEffectFile = "mirethShader.fx";
+// The bones the effect's "bones" array holds.
+constexpr int kEffectBones = 56;
 constexpr const char* kVertexProgramFile = "mirethVShader.vp";
 constexpr const char* kFragmentProgramFile = "mirethPShader.fp";
 

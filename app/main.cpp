@@ -57,11 +57,11 @@ void chooseRenderer() {
     const rvBackEnd* chosen = &rvGetBackEnd(yes ? rvBackEndId::kOpenGL : rvBackEndId::kDirect3D9);
     zrSetWindowTitle(gWindow, chosen->title);
     if (!chosen->create) {
-        // The answer cannot be honoured in this build: say so, and let the title name the back
-        // end that actually draws.
+        // A build configured without this back end (RV_BACKEND_GL or RV_BACKEND_D3D9 off): say
+        // so, and let the title name the back end that actually draws.
         const rvBackEnd& other = rvGetBackEnd(yes ? rvBackEndId::kDirect3D9 : rvBackEndId::kOpenGL);
         const std::string message = std::string("The ") + chosen->name +
-                                    " back end is not built yet; using " + other.name + ".";
+                                    " back end is not in this build; using " + other.name + ".";
         zrShowMessage(message.c_str(), kRendererCaption);
         chosen = &other;
         zrSetWindowTitle(gWindow, chosen->title);

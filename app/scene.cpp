@@ -2,12 +2,15 @@
 
 #include <cctype>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "appplatform.h"
 #include "assets.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvmesh.h"
+#include "rvmessage.h"
 #include "rvtestprimitives.h"
 
 const char* gCommandLine = nullptr;
@@ -59,21 +62,44 @@ rvTexture* textureOf(rvAnimMesh* model) {
     return mesh ? mesh->getTexture() : nullptr;
 }
 
-// A model that comes with its own animation: 15 key frames per second, and the skinning data
-// handed to its mesh (4 weights and 4 bone indices per vertex). A model whose file could not
-// be read has no skeleton and keeps an empty mesh.
-void setUpAnimatedModel(rvAnimMesh* model) {
+// Hands the model's skinning data to its mesh (4 weights and 4 bone indices per vertex), which
+// the Direct3D effect reads as vertex streams. A model whose file could not be read has no
+// skeleton and keeps an empty mesh.
+void setUpSkinningStreams(rvAnimMesh* model) {
     rvMesh* mesh = meshOf(model);
     if (!mesh) {
         return;
     }
-    model->setFrameRate(15);
     const int count = mesh->getVertexCount() * 4;
     if (model->getBoneWeights()) {
         mesh->setBoneWeights(model->getBoneWeights(), count);
     }
     if (model->getBoneIndices()) {
         mesh->setBoneIndices(model->getBoneIndices(), count);
+    }
+}
+
+// A model that comes with its own animation: 15 key frames per second, and its skinning data.
+void setUpAnimatedModel(rvAnimMesh* model) {
+    if (meshOf(model)) {
+        model->setFrameRate(15);
+    }
+    setUpSkinningStreams(model);
+}
+
+// The effect's bone array holds kEffectBones matrices; a model with more is drawn in the pose
+// of its file, with identity matrices, instead of with matrices the array cannot hold.
+bool fitsEffect(const rvAnimMesh* model) {
+    return model->getBoneCount() <= kEffectBones;
+}
+
+void reportBonesBeyondEffect(const rvAnimMesh* model, const char* file) {
+    if (model && !fitsEffect(model)) {
+        const std::string text = std::string(file) + " has " +
+                                 std::to_string(model->getBoneCount()) + " bones; the effect " +
+                                 kEffectFile + " holds " + std::to_string(kEffectBones) +
+                                 ", so it is drawn in the pose of its file.";
+        rvShowMessage(text.c_str(), "Model Error");
     }
 }
 
@@ -183,6 +209,8 @@ void initScene() {
         // A model of the user's own: shown as it is, in grey, with no frame rate of its own.
         gRender->importMSHFile(gCommandLine, &gModel1);
         loadModelTexture(gModel1, kGreyTexture);
+        // Its skinning data still goes to the mesh: the Direct3D effect skins from it.
+        setUpSkinningStreams(gModel1);
     } else {
         gRender->importMSHFile(kFirstModelFile, &gModel1);
         loadModelTexture(gModel1, kFirstModelTexture);
@@ -219,6 +247,9 @@ void initScene() {
         setUpPrograms();
     } else {
         setUpEffect();
+        reportBonesBeyondEffect(gModel1,
+                                isMSHFileName(gCommandLine) ? gCommandLine : kFirstModelFile);
+        reportBonesBeyondEffect(gModel2, kSecondModelFile);
     }
 
     gTextAttachLight =
@@ -265,10 +296,16 @@ void drawSceneD3D() {
     rvMatrix44 wvp;
     gRender->setFXMatrix(*gRender->getWorldViewProjectionMatrix(&wvp), &gShader, "wvp");
     if (gCurrentModel) {
-        // The effect only reads the array; the interface takes it unqualified.
-        if (const rvMatrix44* bones = gCurrentModel->getBoneMatrices()) {
+        // A model without a skeleton (or with more bones than the effect holds) is drawn in
+        // the pose of its file. The effect only reads the array; the interface takes it
+        // unqualified.
+        static std::vector<rvMatrix44> identities(kEffectBones);
+        const rvMatrix44* bones = gCurrentModel->getBoneMatrices();
+        if (bones && fitsEffect(gCurrentModel)) {
             gRender->setFXMatrixArray(const_cast<rvMatrix44*>(bones), gCurrentModel->getBoneCount(),
                                       &gShader, "bones");
+        } else {
+            gRender->setFXMatrixArray(identities.data(), kEffectBones, &gShader, "bones");
         }
         if (rvMesh* mesh = gCurrentModel->getMesh()) {
             gRender->drawMesh(mesh);

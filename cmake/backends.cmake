@@ -14,9 +14,14 @@ if(RV_BACKEND_GL)
 endif()
 
 if(RV_BACKEND_D3D9)
-  message(FATAL_ERROR "RV_BACKEND_D3D9: the Direct3D 9 back end (rvrender/source/d3d/) and its "
-                      "d3d9 layer (compat/d3d9/) are not in this tree yet; configure with "
-                      "-DRV_BACKEND_D3D9=OFF")
+  # Written against the Direct3D 9 and D3DX 9 names only; on Linux they come from compat/d3d9.
+  rv_sources(RVD3D_SOURCES rvrender/source/d3d
+             rvd3drender.cpp rvd3dmesh.cpp rvd3danimmesh.cpp rvd3dtexturemanager.cpp
+             rvd3dhudtextmanager.cpp rvd3dparticlemanager.cpp)
+  add_library(rvd3d STATIC ${RVD3D_SOURCES})
+  target_include_directories(rvd3d PUBLIC ${CMAKE_SOURCE_DIR}/rvrender/source/d3d)
+  target_link_libraries(rvd3d PUBLIC rvcore rvplatform d3d9compat)
+  list(APPEND RV_BACKEND_LIBRARIES rvd3d)
 endif()
 
 if(NOT RV_BACKEND_LIBRARIES)

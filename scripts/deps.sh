@@ -5,11 +5,11 @@ RV_RUN_PACKAGES=(
   build-essential cmake pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev fonts-dejavu-core
+  glslang-dev glslang-tools libspirv-cross-c-shared-dev libstb-dev
 )
 RV_TEST_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev clang-format
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
-  glslang-dev glslang-tools libspirv-cross-c-shared-dev libstb-dev
 )
 
 rv_missing_packages() {

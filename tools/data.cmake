@@ -29,9 +29,9 @@ get_property(rv_data_targets GLOBAL PROPERTY RV_DEMO_DATA_TARGETS)
 add_custom_target(demo_data ALL)
 add_dependencies(demo_data ${rv_data_targets})
 
-# Hand-written text data (the ARB programs) is copied beside the executable.
+# Hand-written text data (the effect and the ARB programs) is copied beside the executable.
 set(rv_text_outputs)
-foreach(name mirethVShader.vp mirethPShader.fp)
+foreach(name mirethShader.fx mirethVShader.vp mirethPShader.fp)
   add_custom_command(OUTPUT ${RV_DEMO_DIR}/${name}
                      COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/data/${name}
                              ${RV_DEMO_DIR}/${name}

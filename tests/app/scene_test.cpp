@@ -87,7 +87,7 @@ TEST_F(Scene, LoadsItsFilesAndPlacesTheCharactersOnTheFloor) {
     EXPECT_EQ(render.loaded, (std::vector<std::string>{kVertexProgramFile, kFragmentProgramFile}));
 }
 
-TEST_F(Scene, CommandLineModelIsShownInGreyWithoutItsAnimationAndAMissingOneIsEmpty) {
+TEST_F(Scene, CommandLineModelIsShownInGreyWithoutAFrameRateAndAMissingOneIsEmpty) {
     std::filesystem::create_directories("my.models");
     ASSERT_TRUE(rvWriteMeshFile("my.models/hero.msh", tinyCharacter(3), nullptr));
     gCommandLine = "my.models/hero.msh";
@@ -95,7 +95,8 @@ TEST_F(Scene, CommandLineModelIsShownInGreyWithoutItsAnimationAndAMissingOneIsEm
     EXPECT_EQ(gModel1->getMesh()->getVertexCount(), 3);
     EXPECT_STREQ(textureName(gModel1->getMesh()), kGreyTexture);
     EXPECT_EQ(gModel1->getFrameDuration(), 0.0f);
-    EXPECT_TRUE(recorded(gModel1)->boneWeights.empty());
+    // Its skinning data still reaches the mesh, for the Direct3D effect.
+    EXPECT_EQ(recorded(gModel1)->boneWeights.size(), 12u);
     shutdownScene();
 
     std::vector<std::string> messages;
@@ -197,6 +198,30 @@ TEST_F(Scene, Direct3DDrawsOnlyTheCharacterWithTheEffectAndItsBones) {
     EXPECT_STREQ(render.fxTextures["diffTex"]->name, kSecondModelTexture);
     EXPECT_THAT(floats(matrix(render.fx["invworld"]) * gWorld2),
                 Pointwise(FloatNear(1e-5f), floats(rvMatrix44())));
+}
+
+TEST_F(Scene, Direct3DShowsAModelWithMoreBonesThanTheEffectHoldsInItsFilePose) {
+    rvMeshFile many = tinyCharacter(2);
+    many.boneCount = kEffectBones + 1;
+    many.boneKeys.resize(many.boneCount * 2, many.boneKeys[0]);
+    ASSERT_TRUE(rvWriteMeshFile(kSecondModelFile, many, nullptr));
+    std::vector<std::string> messages;
+    static std::vector<std::string>* sink = &messages;
+    rvMessageHandler previous =
+        rvSetMessageHandler([](const char* text, const char*) { sink->push_back(text); });
+    gUseOpenGL = false;
+    initScene();
+    rvSetMessageHandler(previous);
+    ASSERT_EQ(messages.size(), 1u);
+    EXPECT_NE(messages[0].find(std::string(kSecondModelFile) + " has 57 bones"), std::string::npos)
+        << messages[0];
+    switchModel();
+    gShowFirstModel = false;
+    gModel2->update(0.01f);
+    drawFrame();
+    const std::vector<float>& bones = render.fx["bones"];
+    ASSERT_EQ(bones.size(), static_cast<size_t>(kEffectBones) * 16);
+    EXPECT_EQ(std::vector<float>(bones.end() - 16, bones.end()), floats(rvMatrix44()));
 }
 
 TEST_F(Scene, ShutdownReleasesEverythingEvenAfterTheRenderer) {
