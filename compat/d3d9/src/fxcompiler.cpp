@@ -25,12 +25,6 @@
 namespace fx {
 namespace {
 
-std::string upper(std::string s) {
-    for (char& c : s)
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    return s;
-}
-
 // "TEXCOORD" and "TEXCOORD0" name the same semantic.
 std::string canonicalSemantic(const std::string& semantic) {
     std::string s = upper(semantic);

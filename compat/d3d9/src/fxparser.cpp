@@ -16,13 +16,14 @@
 #include <sstream>
 
 namespace fx {
-namespace {
 
 std::string upper(std::string s) {
     for (char& c : s)
         c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
     return s;
 }
+
+namespace {
 
 bool equalsNoCase(const std::string& a, const char* b) {
     return upper(a) == upper(b);

@@ -12,6 +12,9 @@
 
 namespace fx {
 
+// The text in upper case (effect names and values are compared without case).
+std::string upper(std::string s);
+
 enum class BaseType {
     Void,
     Bool,

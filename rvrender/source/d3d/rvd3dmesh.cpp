@@ -9,12 +9,6 @@
 
 namespace {
 
-// Four floats (alpha, red, green, blue) packed to ARGB, each scaled by 255 and truncated.
-D3DCOLOR packColor(const float* argb) {
-    auto byte = [](float f) { return static_cast<D3DCOLOR>(static_cast<int>(f * 255.0f) & 0xff); };
-    return byte(argb[0]) << 24 | byte(argb[1]) << 16 | byte(argb[2]) << 8 | byte(argb[3]);
-}
-
 template <typename T> void release(T*& object) {
     if (object) {
         object->Release();
@@ -135,7 +129,7 @@ bool rvD3DMesh::storePositions(const float* xyz, int n) {
 bool rvD3DMesh::storeColors(const float* argb, int n) {
     std::vector<D3DCOLOR> packed(static_cast<size_t>(n));
     for (int i = 0; i < n; ++i) {
-        packed[i] = packColor(argb + 4 * i);
+        packed[i] = rvD3DPackColor(argb + 4 * i);
     }
     return storeStream(kColors, packed.data(), 4u * static_cast<unsigned int>(n));
 }

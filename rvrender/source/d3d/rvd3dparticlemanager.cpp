@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "rvd3drender.h"
 #include "rvd3dtexturemanager.h"
 
 namespace {
@@ -47,12 +48,7 @@ void rvD3DParticleManager::drawBatch(rvTexture* texture, float pointSize, int co
     if (mColors->Lock(0, kBufferParticles * 4, &locked, D3DLOCK_DISCARD) == D3D_OK) {
         auto* packed = static_cast<D3DCOLOR*>(locked);
         for (int i = 0; i < count; ++i) {
-            const float* argb = batchColors() + 4 * i;
-            auto byte = [](float f) {
-                return static_cast<D3DCOLOR>(static_cast<int>(f * 255.0f) & 0xff);
-            };
-            packed[i] =
-                byte(argb[0]) << 24 | byte(argb[1]) << 16 | byte(argb[2]) << 8 | byte(argb[3]);
+            packed[i] = rvD3DPackColor(batchColors() + 4 * i);
         }
         mColors->Unlock();
     }

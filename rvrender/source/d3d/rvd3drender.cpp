@@ -14,6 +14,11 @@
 
 IDirect3DDevice9* gD3DDevice = nullptr;
 
+D3DCOLOR rvD3DPackColor(const float* argb) {
+    auto byte = [](float f) { return static_cast<D3DCOLOR>(static_cast<int>(f * 255.0f) & 0xff); };
+    return byte(argb[0]) << 24 | byte(argb[1]) << 16 | byte(argb[2]) << 8 | byte(argb[3]);
+}
+
 namespace {
 
 constexpr float kDefaultFov = 60.0f;
@@ -336,10 +341,7 @@ bool rvD3DRender::clear(const float* argb, float) {
     if (!argb || !mDevice) {
         return false;
     }
-    auto byte = [](float f) { return static_cast<D3DCOLOR>(static_cast<int>(f * 255.0f) & 0xff); };
-    const D3DCOLOR color =
-        byte(argb[0]) << 24 | byte(argb[1]) << 16 | byte(argb[2]) << 8 | byte(argb[3]);
-    mDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, color, 1.0f, 0);
+    mDevice->Clear(0, nullptr, D3DCLEAR_TARGET | D3DCLEAR_ZBUFFER, rvD3DPackColor(argb), 1.0f, 0);
     return true;
 }
 

@@ -19,6 +19,10 @@
 // managers; null while there is none.
 extern IDirect3DDevice9* gD3DDevice;
 
+// Four floats (alpha, red, green, blue in 0…1) packed to a D3DCOLOR, each scaled by 255 and
+// truncated to a byte.
+D3DCOLOR rvD3DPackColor(const float* argb);
+
 class rvD3DRender : public rvRender {
 public:
     rvD3DRender();
