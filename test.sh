@@ -8,6 +8,7 @@ source ./scripts/deps.sh
 rv_ensure_packages test
 
 build=${1:-build}
-cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BUILD_TESTS=ON -DRV_BUILD_BENCH=ON
+cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BACKEND_GL=ON -DRV_BACKEND_D3D9=ON \
+  -DRV_BUILD_TESTS=ON -DRV_BUILD_BENCH=ON
 cmake --build "$build" -j"$(nproc)"
 ./scripts/with-xvfb.sh ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$(nproc)"
