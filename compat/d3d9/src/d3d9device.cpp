@@ -362,8 +362,14 @@ HRESULT Device::Present(const RECT* source, const RECT* dest, HWND, const RGNDAT
         return D3DERR_INVALIDCALL;
     const GLint width = mWindow->getWidth(), height = mWindow->getHeight();
     glDisable(GL_SCISSOR_TEST);
-    glBlitNamedFramebuffer(mFramebuffer, 0, 0, 0, mBackWidth, mBackHeight, 0, 0, width, height,
-                           GL_COLOR_BUFFER_BIT, GL_LINEAR);
+    // Binding the window's framebuffer lets the driver notice that the window changed size
+    // (a switch to full screen); a blit into it while another framebuffer is bound would be
+    // cut to its old size.
+    glBindFramebuffer(GL_DRAW_FRAMEBUFFER, 0);
+    glViewport(0, 0, width, height);
+    glBindFramebuffer(GL_READ_FRAMEBUFFER, mFramebuffer);
+    glBlitFramebuffer(0, 0, static_cast<GLint>(mBackWidth), static_cast<GLint>(mBackHeight), 0, 0,
+                      width, height, GL_COLOR_BUFFER_BIT, GL_LINEAR);
     mContext->swapBuffers();
     glBindFramebuffer(GL_FRAMEBUFFER, mFramebuffer);
     mStateDirty = true;
