@@ -16,9 +16,17 @@ if(rv_e2e_missing)
                       "-DRV_BUILD_TESTS=OFF")
 endif()
 
-foreach(name camera cmdline fullscreen layout renderer_no scene toggles)
-  set(script ${CMAKE_CURRENT_LIST_DIR}/e2e_${name}.sh)
-  add_test(NAME e2e_${name}
-           COMMAND bash ${script} $<TARGET_FILE_DIR:brindle> ${CMAKE_BINARY_DIR}/test-artifacts)
-  set_tests_properties(e2e_${name} PROPERTIES LABELS "e2e;gl" TIMEOUT 90 RUN_SERIAL TRUE)
+# Each behaviour is checked on both back ends: e2e_<name> answers the renderer question Yes
+# (OpenGL), e2e_<name>_d3d answers No (Direct3D). e2e_renderer_no checks the ways of choosing
+# Direct3D themselves and runs once.
+function(rv_add_e2e test script backend)
+  add_test(NAME ${test} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/${script} $<TARGET_FILE_DIR:brindle>
+                                ${CMAKE_BINARY_DIR}/test-artifacts)
+  set_tests_properties(${test} PROPERTIES LABELS "e2e;gl" TIMEOUT 90 RUN_SERIAL TRUE
+                                          ENVIRONMENT "E2E_BACKEND=${backend};E2E_TEST=${test}")
+endfunction()
+foreach(name camera cmdline fullscreen layout scene toggles)
+  rv_add_e2e(e2e_${name} e2e_${name}.sh opengl)
+  rv_add_e2e(e2e_${name}_d3d e2e_${name}.sh direct3d)
 endforeach()
+rv_add_e2e(e2e_renderer_no e2e_renderer_no.sh direct3d)

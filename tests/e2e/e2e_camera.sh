@@ -8,7 +8,7 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/colours.sh"
 
-e2e_start_opengl
+e2e_start
 e2e_press m 'model == 2'
 
 # Prints "count x y" of the character in a fresh screenshot named $1.

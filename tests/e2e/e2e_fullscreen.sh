@@ -10,7 +10,7 @@ geometry() {
         /Width:/ {w = $NF} /Height:/ {h = $NF} END {print x, y, w, h}'
 }
 
-e2e_start_opengl
+e2e_start
 read -r x y w h <<<"$(geometry)"
 [ "$w $h" = "800 600" ] || e2e_fail "the window is ${w}x$h, expected 800x600"
 

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
-# The opening scene on OpenGL: the renderer question answered Yes, the title, the sky above, the
-# floor below, the animated character lit from the camera, both help lines in their colours,
+# The opening scene: the renderer question answered for the back end, its title, the sky above,
+# the floor below, the animated character lit from the camera, both help lines in their colours,
 # the frames-per-second title, and Escape ending the program with status 0.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/colours.sh"
 
-e2e_start_opengl
+e2e_start
 
 e2e_shot start
 start=$SHOT
