@@ -241,7 +241,8 @@ bool rvD3DMesh::drawNormals(rvRender*) {
         return false;
     }
     gD3DDevice->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
-    gD3DDevice->DrawPrimitiveUP(D3DPT_LINELIST, static_cast<UINT>(mVertexCount),
+    // The lines kept from the first call, whatever the vertex count is now.
+    gD3DDevice->DrawPrimitiveUP(D3DPT_LINELIST, static_cast<UINT>(mNormalLines.size() / 2),
                                 mNormalLines.data(), sizeof(LineVertex));
     return true;
 }

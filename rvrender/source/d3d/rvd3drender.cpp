@@ -205,9 +205,15 @@ bool rvD3DRender::setPerspective(float fovYDegrees, float nearZ, float farZ) {
         return false;
     }
     const int height = mWindow->getHeight() > 0 ? mWindow->getHeight() : 1;
-    D3DXMATRIX projection;
+    const int width = mWindow->getWidth() > 0 ? mWindow->getWidth() : 1;
+    D3DXMATRIX projection, halfPixel;
     D3DXMatrixPerspectiveFovRH(&projection, fovYDegrees * kDegreesToRadians,
-                               static_cast<float>(mWindow->getWidth()) / height, nearZ, farZ);
+                               static_cast<float>(width) / height, nearZ, farZ);
+    // Direct3D 9 samples pixels at integer coordinates, OpenGL half a pixel further right and
+    // down: moving the picture half a pixel left and up makes both back ends cover the same
+    // pixels (as the 2D mode does for the text).
+    D3DXMatrixTranslation(&halfPixel, -1.0f / width, 1.0f / height, 0.0f);
+    D3DXMatrixMultiply(&projection, &projection, &halfPixel);
     mDevice->SetTransform(D3DTS_PROJECTION, &projection);
     return true;
 }
