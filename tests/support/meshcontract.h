@@ -8,6 +8,10 @@
 // A MeshReader<M> has: static constexpr bool kStoresBones; and static functions colors(M&),
 // uvs(M&, set), data(M&, stream) returning std::vector<float>, components(M&, stream),
 // indices(M&) returning std::vector<unsigned> and wideIndices(M&).
+//
+// A mesh may store colours as bytes (they then compare within 1/255) and may return false from
+// a setter while it has no positions (rvd3dmesh.h): the cases that need a true result give the
+// mesh its positions first.
 #pragma once
 
 #include <memory>
@@ -42,6 +46,13 @@ private:
 TYPED_TEST_SUITE_P(MeshContract);
 
 using Floats = std::vector<float>;
+
+inline void expectColours(const Floats& actual, const Floats& expected) {
+    ASSERT_EQ(actual.size(), expected.size());
+    for (size_t i = 0; i < actual.size(); ++i) {
+        EXPECT_NEAR(actual[i], expected[i], 1.0f / 255.0f) << "component " << i;
+    }
+}
 
 TYPED_TEST_P(MeshContract, PositionsSetTheCountAndTheBoxAndAreCopied) {
     float p[10] = {1, -2, 3, -4, 5, 0.5f, 2, 0, -6, 99}; // the tenth float is no whole vertex
@@ -100,10 +111,11 @@ TYPED_TEST_P(MeshContract, RefusedDataKeepsEveryStream) {
 TYPED_TEST_P(MeshContract, ColoursArriveAlphaFirstAndOneColourFillsEveryVertex) {
     using Read = typename TestFixture::Read;
     const float argb[8] = {1, 0.5f, 0.25f, 0, 0.25f, 0, 1, 0.75f};
+    ASSERT_TRUE(this->mesh.setPositions(argb, 6));
     ASSERT_TRUE(this->mesh.setFourFloatColors(argb, 8));
-    EXPECT_EQ(Read::colors(this->mesh), Floats(argb, argb + 8));
+    expectColours(Read::colors(this->mesh), Floats(argb, argb + 8));
     ASSERT_TRUE(this->mesh.setConstantColor(1, 0.5f, 0.25f, 0, 2));
-    EXPECT_EQ(Read::colors(this->mesh), (Floats{1, 0.5f, 0.25f, 0, 1, 0.5f, 0.25f, 0}));
+    expectColours(Read::colors(this->mesh), Floats{1, 0.5f, 0.25f, 0, 1, 0.5f, 0.25f, 0});
 }
 
 TYPED_TEST_P(MeshContract, TextureCoordinatesIndicesAndExtraStreamsKeepTheirValues) {
