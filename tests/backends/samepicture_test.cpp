@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include "lsansuppressions.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvd3drender.h"

@@ -20,15 +20,10 @@
 
 #include <gtest/gtest.h>
 
+#include "lsansuppressions.h"
 #include "rvglrender.h"
 #include "rvmessage.h"
 #include "zrwindow.h"
-
-// Mesa, LLVM, SDL and Xlib keep process-lifetime allocations that LeakSanitizer would report.
-extern "C" __attribute__((used)) const char* __lsan_default_suppressions() {
-    return "leak:libGL\nleak:swrast_dri\nleak:libgallium\nleak:libLLVM\nleak:libSDL2\nleak:libX11\n"
-           "leak:libxcb\nleak:libglapi\nleak:libdbus\nleak:libdrm\nleak:libEGL\n";
-}
 
 namespace gltest {
 
