@@ -14,13 +14,14 @@
 
 #include <gtest/gtest.h>
 
-#include "lsansuppressions.h"
+#include "d3dreadback.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvd3drender.h"
 #include "rvglrender.h"
 #include "rvmessage.h"
 #include "scene.h"
+#include "testwindow.h"
 #include "zrwindow.h"
 
 namespace {
@@ -74,26 +75,9 @@ public:
 
 Picture readD3D() {
     Picture rgb;
-    IDirect3DSurface9 *back = nullptr, *copy = nullptr;
-    D3DLOCKED_RECT locked;
-    if (gD3DDevice->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &back) == D3D_OK &&
-        gD3DDevice->CreateOffscreenPlainSurface(kWidth, kHeight, D3DFMT_A8R8G8B8, D3DPOOL_SYSTEMMEM,
-                                                &copy, nullptr) == D3D_OK &&
-        gD3DDevice->GetRenderTargetData(back, copy) == D3D_OK &&
-        copy->LockRect(&locked, nullptr, D3DLOCK_READONLY) == D3D_OK) {
-        for (int y = 0; y < kHeight; ++y) {
-            auto row = static_cast<const D3DCOLOR*>(locked.pBits) + y * locked.Pitch / 4;
-            for (int x = 0; x < kWidth; ++x)
-                rgb.insert(rgb.end(), {static_cast<unsigned char>(row[x] >> 16),
-                                       static_cast<unsigned char>(row[x] >> 8),
-                                       static_cast<unsigned char>(row[x])});
-        }
-        copy->UnlockRect();
-    }
-    if (copy)
-        copy->Release();
-    if (back)
-        back->Release();
+    for (D3DCOLOR c : testsupport::readBackBuffer(gD3DDevice))
+        rgb.insert(rgb.end(), {static_cast<unsigned char>(c >> 16),
+                               static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c)});
     return rgb;
 }
 
@@ -104,13 +88,8 @@ void writePPM(const std::filesystem::path& file, const Picture& rgb) {
 }
 
 TEST(SamePicture, BothBackEndsDrawTheDemosFirstFrameAlike) {
-    const char* display = std::getenv("DISPLAY");
-    ASSERT_TRUE(display && *display) << "the tests labelled gl need an X display with OpenGL";
-    // The window stays for the program: closing it would unload the GL driver.
-    auto* window = new zrWindow;
-    int instance = 0;
-    zrWindowParams params = {"same picture", 0x00C00000u, 0, kWidth, kHeight, 0, 0};
-    ASSERT_TRUE(window->create(&instance, &params));
+    zrWindow* window = testsupport::window(kWidth, kHeight);
+    ASSERT_NE(window, nullptr) << testsupport::kNoWindow;
     // Whatever the scene reports (a missing file) is a failure, not a dialog.
     rvSetMessageHandler(
         [](const char* text, const char* caption) { ADD_FAILURE() << caption << ": " << text; });

@@ -14,12 +14,12 @@ namespace {
 class DeviceEnvironment : public ::testing::Environment {
 public:
     void SetUp() override {
-        ASSERT_NE(d3dtest::DisplayEnvironment::sWindow, nullptr) << "no window: DISPLAY unset?";
+        ASSERT_NE(d3dtest::window(), nullptr) << testsupport::kNoWindow;
         rvSetMessageHandler([](const char* text, const char* caption) {
             d3dtest::gMessages.push_back({text ? text : "", caption ? caption : ""});
         });
         sRender = new rvD3DRender;
-        ASSERT_TRUE(sRender->init(d3dtest::DisplayEnvironment::sWindow));
+        ASSERT_TRUE(sRender->init(d3dtest::window()));
     }
     void TearDown() override { delete sRender; }
     static inline rvD3DRender* sRender = nullptr;
