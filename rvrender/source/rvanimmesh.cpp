@@ -6,18 +6,6 @@
 #include "rvmesh.h"
 #include "rvquaternion.h"
 
-namespace {
-
-// p · M with w = 1, written out so that the inner skinning loop needs no call per influence.
-inline void addWeightedPoint(const rvVector3& p, const rvMatrix44& bone, float w, rvVector3& acc) {
-    const float* m = bone.m;
-    acc.x += (p.x * m[0] + p.y * m[4] + p.z * m[8] + m[12]) * w;
-    acc.y += (p.x * m[1] + p.y * m[5] + p.z * m[9] + m[13]) * w;
-    acc.z += (p.x * m[2] + p.y * m[6] + p.z * m[10] + m[14]) * w;
-}
-
-} // namespace
-
 rvAnimMesh::rvAnimMesh()
     : mFrameCount(0), mBoneCount(0), mTime(0.0f), mCurrentFrame(0), mFrameDuration(0.0f),
       mPrepared(false) {}
@@ -65,7 +53,6 @@ void rvAnimMesh::setMesh(rvMesh* mesh) {
     // the next animate.
     mPrepared = false;
     mBindPositions.clear();
-    mSkinnedPositions.clear();
 }
 
 void rvAnimMesh::setSkeleton(const rvMeshFile& record) {
@@ -93,6 +80,9 @@ void rvAnimMesh::setSkeleton(const rvMeshFile& record) {
     mBoneKeys = record.boneKeys;
     mBoneIndices = record.boneIndices;
     mBoneWeights = record.boneWeights;
+    if (mPrepared) {
+        buildPlan(); // the bind pose stays; the influences are new
+    }
     if (mCurrentFrame >= mFrameCount) {
         mCurrentFrame = 0;
     }
@@ -110,10 +100,6 @@ const rvMatrix44* rvAnimMesh::getBoneMatrices() const {
     return (hasSkeleton() && !mBoneMatrices.empty()) ? mBoneMatrices.data() : nullptr;
 }
 
-const rvVector3* rvAnimMesh::getSkinnedPositions() const {
-    return mSkinnedPositions.empty() ? nullptr : mSkinnedPositions.data();
-}
-
 void rvAnimMesh::prepareSkinning() {
     mBindPositions.clear();
     if (mMesh) {
@@ -128,9 +114,19 @@ void rvAnimMesh::prepareSkinning() {
             }
         }
     }
-    mSkinnedPositions.assign(mBindPositions.size(), rvVector3());
     mBoneMatrices.assign(mBoneCount, rvMatrix44());
+    buildPlan();
     mPrepared = true;
+}
+
+void rvAnimMesh::buildPlan() {
+    const std::size_t n = mBindPositions.size();
+    if (n > 0 && mBoneIndices.size() == 4 * n && mBoneWeights.size() == 4 * n) {
+        mPlan.build(&mBindPositions[0].x, static_cast<int>(n), mBoneIndices.data(),
+                    mBoneWeights.data());
+    } else {
+        mPlan.build(nullptr, 0, nullptr, nullptr);
+    }
 }
 
 void rvAnimMesh::computeBoneMatrices(int frameA, int frameB, float t) {
@@ -155,23 +151,14 @@ void rvAnimMesh::animate(int frameA, int frameB, float t) {
 
     // The bind pose, the bone arrays and the mesh must describe the same vertices; if the mesh
     // was refilled with another vertex count the skeleton no longer fits and is not applied.
-    const std::size_t n = mBindPositions.size();
-    if (n == 0 || mBoneIndices.size() != 4 * n || mBoneWeights.size() != 4 * n ||
-        static_cast<std::size_t>(mMesh->getVertexCount()) != n) {
+    const int n = mPlan.vertexCount();
+    if (n == 0 || mMesh->getVertexCount() != n) {
         return;
     }
-    const unsigned char* idx = mBoneIndices.data();
-    const float* w = mBoneWeights.data();
-    const rvMatrix44* bones = mBoneMatrices.data();
-    for (std::size_t v = 0; v < n; ++v, idx += 4, w += 4) {
-        const rvVector3& p = mBindPositions[v];
-        rvVector3 acc;
-        for (int j = 0; j < 4; ++j) {
-            addWeightedPoint(p, bones[idx[j]], w[j], acc);
-        }
-        mSkinnedPositions[v] = acc;
-    }
-    mMesh->setPositionArray(mSkinnedPositions.data(), static_cast<int>(n));
+    rvVector3 lo, hi;
+    float* out = mMesh->beginPositions(n);
+    mPlan.skin(mBoneMatrices.data(), out, &lo, &hi, rvCurrentSkinPath());
+    mMesh->commitPositions(n, lo, hi);
 }
 
 rvMatrix44 rvBoneMatrix(const rvBoneKey& a, const rvBoneKey& b, float t) {

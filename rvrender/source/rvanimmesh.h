@@ -2,9 +2,9 @@
 // key (rotation, translation) per key frame, and four bone indices and weights per vertex.
 //
 // update() advances the key frame at a fixed rate and poses the model between the current
-// key frame and the next. This base class skins every vertex position on the processor and
-// hands the result to the inner mesh (OpenGL back end); the Direct3D back end derives from it
-// and only computes the bone matrices, leaving the skinning to its effect.
+// key frame and the next. This base class skins every vertex position on the processor,
+// straight into the inner mesh (OpenGL back end), with the kernels of rvskinning.h; the Direct3D
+// back end derives from it and only computes the bone matrices, leaving the skinning to its effect.
 //
 // A bone's matrix rotates by the slerped key rotation and then translates by the lerped key
 // translation (row-vector convention): it takes a bind-pose vertex to its posed place.
@@ -15,6 +15,7 @@
 
 #include "rvmatrix.h"
 #include "rvmeshfile.h"
+#include "rvskinning.h"
 #include "rvvector.h"
 
 class rvMesh;
@@ -58,8 +59,6 @@ public:
     // One matrix per bone from the last animate (16 floats each, row-major), or null before
     // the first animate or without a skeleton.
     const rvMatrix44* getBoneMatrices() const;
-    // The current skinned positions (base class), or null before the first animate.
-    const rvVector3* getSkinnedPositions() const;
     const rvBoneKey& key(int bone, int frame) const {
         return mBoneKeys[bone * mFrameCount + frame];
     }
@@ -71,12 +70,14 @@ protected:
     bool hasSkeleton() const { return mBoneCount > 0 && mFrameCount > 0; }
     // Fills mBoneMatrices for the pose between frameA and frameB at t.
     void computeBoneMatrices(int frameA, int frameB, float t);
+    // Groups the bind pose's vertices for skinning (none when the arrays do not fit together).
+    void buildPlan();
 
     int mFrameCount;
     int mBoneCount;
     float mTime;
     std::vector<rvVector3> mBindPositions;
-    std::vector<rvVector3> mSkinnedPositions;
+    rvSkinPlan mPlan; // the vertices grouped for skinning, made with the bind-pose copy
     std::unique_ptr<rvMesh> mMesh;
     std::vector<unsigned char> mBoneIndices; // 4 per vertex
     std::vector<float> mBoneWeights;         // 4 per vertex

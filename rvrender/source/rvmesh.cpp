@@ -243,6 +243,28 @@ bool rvMesh::drawBoundingBox(rvRender* renderer) {
     return renderer->drawPrimitives(kLineList, lines, 24, 12);
 }
 
+float* rvMesh::beginPositions(int n) {
+    return positionStorage(n > 0 ? n : 0);
+}
+
+bool rvMesh::commitPositions(int n, const rvVector3& min, const rvVector3& max) {
+    mVertexCount = n > 0 ? n : 0;
+    if (mVertexCount > 0) {
+        mMin = min;
+        mMax = max;
+    }
+    return commitPositionStorage(mVertexCount);
+}
+
+float* rvMesh::positionStorage(int n) {
+    mPositionStorage.resize(3 * static_cast<size_t>(n));
+    return mPositionStorage.data();
+}
+
+bool rvMesh::commitPositionStorage(int n) {
+    return storePositions(mPositionStorage.data(), n);
+}
+
 void rvMesh::setBoundsFromPositions(const float* xyz, int count) {
     mVertexCount = count;
     if (count <= 0) {

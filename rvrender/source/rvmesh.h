@@ -17,6 +17,8 @@
 // store hooks, which come after the slots; their result is the setter's result.
 #pragma once
 
+#include <vector>
+
 #include "rvvector.h"
 
 class rvRender;
@@ -76,6 +78,12 @@ public:
     virtual bool drawNormals(rvRender* renderer) = 0; // 35
     virtual void reserved(int) {}                     // 36
 
+    // Positions written in place, for the processor skinning: storage for n positions (3 floats
+    // each) that becomes the position stream when commitPositions gives their bounding box,
+    // without the copy and the box pass of setPositions.
+    float* beginPositions(int n);
+    bool commitPositions(int n, const rvVector3& min, const rvVector3& max);
+
     int getVertexCount() const { return mVertexCount; }
     const rvVector3& getBoundsMin() const { return mMin; }
     const rvVector3& getBoundsMax() const { return mMax; }
@@ -94,6 +102,10 @@ protected:
     virtual bool storeNormals(const float* xyz, int n) = 0;
     virtual bool storeBoneWeights(const float* weights, int n) = 0;       // 4 per vertex
     virtual bool storeBoneIndices(const unsigned char* bones, int n) = 0; // 4 per vertex
+    // The storage beginPositions hands out, and what makes it the position stream. By default
+    // a buffer of the base class, handed to storePositions.
+    virtual float* positionStorage(int n);
+    virtual bool commitPositionStorage(int n);
 
     rvVector3 mMin;
     rvVector3 mMax;
@@ -101,6 +113,7 @@ protected:
     int mPrimitiveType;
     rvTexture* mTexture;
     rvTexture* mTexture2;
+    std::vector<float> mPositionStorage;
 
 private:
     // *slot = what the process's texture manager gives for the file; null without a manager.

@@ -59,6 +59,16 @@ bool rvGLMesh::storePositions(const float* xyz, int n) {
     return true;
 }
 
+float* rvGLMesh::positionStorage(int n) {
+    mPositions.resize(3 * static_cast<size_t>(n));
+    return mPositions.data();
+}
+
+bool rvGLMesh::commitPositionStorage(int) {
+    mNormalLinesStale = true;
+    return true;
+}
+
 bool rvGLMesh::storeColors(const float* argb, int n) {
     mColors.resize(static_cast<size_t>(n) * 4);
     for (size_t i = 0; i < mColors.size(); i += 4) {

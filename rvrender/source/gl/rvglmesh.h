@@ -63,6 +63,9 @@ protected:
     bool storeNormals(const float* xyz, int n) override;
     bool storeBoneWeights(const float*, int) override { return false; }
     bool storeBoneIndices(const unsigned char*, int) override { return false; }
+    // The skinned positions are written straight into the stream.
+    float* positionStorage(int n) override;
+    bool commitPositionStorage(int n) override;
 
 private:
     struct ExtraStream {
