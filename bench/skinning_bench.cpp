@@ -1,116 +1,213 @@
-// Processor skinning throughput: rvAnimMesh::animate (one matrix per bone per pose) against the
-// per-vertex reference (one slerp, lerp, quaternion-to-matrix conversion and point transform
-// per influence), on a synthetic character of 5,000 vertices and 30 bones with four
-// influences per vertex. Items processed are vertices.
+// Processor skinning, per vertex: the kernels of rvskinning.h (the fastest this processor runs,
+// and each one forced), the per-bone loop the demo used before them (all four influences in
+// scalar code, then setPositionArray with its bounding-box pass), and the plain per-vertex
+// algorithm (a slerp, a lerp and a matrix per influence). Each skins the bind pose with the
+// bone matrices of one pose and hands the positions to an OpenGL mesh (which needs no
+// context), as rvAnimMesh::animate does after its bone-matrix step.
+//
+// On the demo's two characters (meshes/ below RV_DEMO_DIR, else below the working directory)
+// and on a synthetic mesh of 5,000 vertices and 30 bones with four non-zero weights everywhere.
+// At the end a table gives ns per vertex and the speed-up over the old loop, from this run.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <map>
 #include <random>
+#include <string>
 #include <vector>
 
-#include "../tests/support/recordingmesh.h"
 #include "rvanimmesh.h"
+#include "rvglmesh.h"
 #include "rvmeshfile.h"
+#include "rvrender.h"
+#include "rvskinning.h"
 
 namespace {
 
-constexpr int kVertices = 5000;
-constexpr int kBones = 30;
-constexpr int kFrames = 8;
-
-struct Character {
-    std::vector<float> positions;
-    rvMeshFile skeleton;
+struct Model {
+    std::string name;
+    rvMeshFile record;
+    std::vector<rvMatrix44> bones; // one pose
 };
 
-const Character& character() {
-    static const Character c = [] {
-        Character ch;
-        std::mt19937 rng(1234);
-        std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
-        std::uniform_real_distribution<float> weight(0.0f, 1.0f);
-        std::uniform_int_distribution<int> bone(0, kBones - 1);
-        for (int i = 0; i < 3 * kVertices; ++i) {
-            ch.positions.push_back(unit(rng) * 20.0f);
+rvMeshFile synthetic() {
+    constexpr int kVertices = 5000, kBones = 30, kFrames = 2;
+    std::mt19937 rng(1234);
+    std::uniform_real_distribution<float> unit(-1.0f, 1.0f);
+    rvMeshFile s;
+    s.vertexCount = kVertices;
+    s.boneCount = kBones;
+    s.frameCount = kFrames;
+    for (int i = 0; i < 3 * kVertices; ++i) {
+        s.positions.push_back(unit(rng) * 20.0f);
+    }
+    for (int i = 0; i < kBones * kFrames; ++i) {
+        rvQuaternion q(unit(rng), unit(rng), unit(rng), unit(rng));
+        const float len = std::sqrt(q.dot(q));
+        s.boneKeys.push_back({rvQuaternion(q.w / len, q.x / len, q.y / len, q.z / len),
+                              rvVector3(unit(rng), unit(rng), unit(rng))});
+    }
+    for (int v = 0; v < kVertices; ++v) {
+        float w[4], sum = 0.0f;
+        for (float& x : w) {
+            sum += x = 0.1f + 0.9f * (unit(rng) + 1.0f) / 2.0f;
         }
-        rvMeshFile& s = ch.skeleton;
-        s.vertexCount = kVertices;
-        s.boneCount = kBones;
-        s.frameCount = kFrames;
-        for (int i = 0; i < kBones * kFrames; ++i) {
-            rvQuaternion q(unit(rng), unit(rng), unit(rng), unit(rng));
-            const float len = std::sqrt(q.dot(q));
-            rvBoneKey k;
-            k.rotation = rvQuaternion(q.w / len, q.x / len, q.y / len, q.z / len);
-            k.translation = rvVector3(unit(rng), unit(rng), unit(rng));
-            s.boneKeys.push_back(k);
+        for (float x : w) {
+            s.boneIndices.push_back(static_cast<std::uint8_t>(rng() % kBones));
+            s.boneWeights.push_back(x / sum);
         }
-        for (int v = 0; v < kVertices; ++v) {
-            float w[4];
-            float sum = 0.0f;
-            for (float& x : w) {
-                x = weight(rng);
-                sum += x;
+    }
+    return s;
+}
+
+std::vector<Model>& models() {
+    static std::vector<Model> all = [] {
+        std::vector<Model> list;
+        const char* dir = std::getenv("RV_DEMO_DIR");
+        for (const char* name : {"zax", "zaphod"}) {
+            Model m{name, {}, {}};
+            const std::string path =
+                (dir ? std::string(dir) + "/" : std::string()) + "meshes/" + name + ".MSH";
+            if (!m.record.load(path.c_str())) {
+                std::fprintf(stderr, "%s (set RV_DEMO_DIR)\n", m.record.error().c_str());
+                continue;
             }
-            for (int j = 0; j < 4; ++j) {
-                s.boneIndices.push_back(static_cast<std::uint8_t>(bone(rng)));
-                s.boneWeights.push_back(w[j] / sum);
+            list.push_back(std::move(m));
+        }
+        list.push_back({"synthetic", synthetic(), {}});
+        for (Model& m : list) {
+            const rvMeshFile& r = m.record;
+            for (std::uint32_t b = 0; b < r.boneCount; ++b) {
+                m.bones.push_back(rvBoneMatrix(r.boneKeys[b * r.frameCount],
+                                               r.boneKeys[b * r.frameCount + 1], 0.4f));
             }
         }
-        return ch;
+        return list;
     }();
-    return c;
+    return all;
 }
 
-// Poses cycle through key-frame pairs and blend factors as update() would produce them.
-void poseFor(std::int64_t i, int* a, int* b, float* t) {
-    *a = static_cast<int>(i % kFrames);
-    *b = (*a + 1) % kFrames;
-    *t = static_cast<float>(i % 15) / 15.0f;
+void finish(benchmark::State& state, const Model& m) {
+    state.counters["ns/vertex"] = benchmark::Counter(static_cast<double>(m.record.vertexCount),
+                                                     benchmark::Counter::kIsIterationInvariantRate |
+                                                         benchmark::Counter::kInvert);
+    benchmark::ClobberMemory();
 }
 
-void BM_AnimateBoneMatrices(benchmark::State& state) {
-    const Character& ch = character();
-    rvAnimMesh anim;
-    auto* mesh = new RecordingMesh;
-    mesh->setPositions(ch.positions.data(), static_cast<int>(ch.positions.size()));
-    anim.setMesh(mesh);
-    anim.setSkeleton(ch.skeleton);
-    anim.animate(0, 1, 0.5f); // bind-pose copy outside the timing
-    std::int64_t i = 0;
+void kernel(benchmark::State& state, const Model& m, rvSkinPath path) {
+    const rvMeshFile& r = m.record;
+    const int n = static_cast<int>(r.vertexCount);
+    rvSkinPlan plan;
+    plan.build(r.positions.data(), n, r.boneIndices.data(), r.boneWeights.data());
+    rvGLMesh mesh(kTriangleList);
+    mesh.setPositions(r.positions.data(), 3 * n);
+    rvVector3 lo, hi;
     for (auto _ : state) {
-        int a, b;
-        float t;
-        poseFor(i++, &a, &b, &t);
-        anim.animate(a, b, t);
-        benchmark::DoNotOptimize(mesh->positions.data());
-        benchmark::ClobberMemory();
+        plan.skin(m.bones.data(), mesh.beginPositions(n), &lo, &hi, path);
+        mesh.commitPositions(n, lo, hi);
+        benchmark::DoNotOptimize(mesh.positions());
     }
-    state.SetItemsProcessed(state.iterations() * kVertices);
+    finish(state, m);
 }
-BENCHMARK(BM_AnimateBoneMatrices)->Unit(benchmark::kMicrosecond);
 
-void BM_PerVertexReference(benchmark::State& state) {
-    const Character& ch = character();
-    const rvMeshFile& s = ch.skeleton;
-    // The reference's own output plus the same copy into a mesh that animate() pays for.
-    RecordingMesh mesh;
-    mesh.setPositions(ch.positions.data(), static_cast<int>(ch.positions.size()));
-    std::vector<rvVector3> out(kVertices);
-    const auto* bind = reinterpret_cast<const rvVector3*>(ch.positions.data());
-    std::int64_t i = 0;
+// The loop rvAnimMesh::animate ran before the kernels: every influence, weight 0 or not.
+void oldLoop(benchmark::State& state, const Model& m) {
+    const rvMeshFile& r = m.record;
+    const int n = static_cast<int>(r.vertexCount);
+    const auto* bind = reinterpret_cast<const rvVector3*>(r.positions.data());
+    std::vector<rvVector3> skinned(n);
+    rvGLMesh mesh(kTriangleList);
     for (auto _ : state) {
-        int a, b;
-        float t;
-        poseFor(i++, &a, &b, &t);
-        rvSkinPerVertexReference(bind, kVertices, s.boneIndices.data(), s.boneWeights.data(),
-                                 s.boneKeys.data(), kFrames, a, b, t, out.data());
-        mesh.setPositionArray(out.data(), kVertices);
-        benchmark::DoNotOptimize(mesh.positions.data());
-        benchmark::ClobberMemory();
+        for (int v = 0; v < n; ++v) {
+            const rvVector3& p = bind[v];
+            rvVector3 acc;
+            for (int j = 0; j < 4; ++j) {
+                const float* b = m.bones[r.boneIndices[4 * v + j]].m;
+                const float w = r.boneWeights[4 * v + j];
+                acc.x += (p.x * b[0] + p.y * b[4] + p.z * b[8] + b[12]) * w;
+                acc.y += (p.x * b[1] + p.y * b[5] + p.z * b[9] + b[13]) * w;
+                acc.z += (p.x * b[2] + p.y * b[6] + p.z * b[10] + b[14]) * w;
+            }
+            skinned[v] = acc;
+        }
+        mesh.setPositionArray(skinned.data(), n);
+        benchmark::DoNotOptimize(mesh.positions());
     }
-    state.SetItemsProcessed(state.iterations() * kVertices);
+    finish(state, m);
 }
-BENCHMARK(BM_PerVertexReference)->Unit(benchmark::kMicrosecond);
+
+void perVertex(benchmark::State& state, const Model& m) {
+    const rvMeshFile& r = m.record;
+    const int n = static_cast<int>(r.vertexCount);
+    std::vector<rvVector3> skinned(n);
+    rvGLMesh mesh(kTriangleList);
+    for (auto _ : state) {
+        rvSkinPerVertexReference(reinterpret_cast<const rvVector3*>(r.positions.data()), n,
+                                 r.boneIndices.data(), r.boneWeights.data(), r.boneKeys.data(),
+                                 static_cast<int>(r.frameCount), 0, 1, 0.4f, skinned.data());
+        mesh.setPositionArray(skinned.data(), n);
+        benchmark::DoNotOptimize(mesh.positions());
+    }
+    finish(state, m);
+}
+
+// Keeps ns per vertex of every run for the table.
+class Table : public benchmark::ConsoleReporter {
+public:
+    void ReportRuns(const std::vector<Run>& runs) override {
+        for (const Run& run : runs) {
+            const auto found = run.counters.find("ns/vertex");
+            if (found != run.counters.end()) {
+                nsPerVertex[run.benchmark_name()] = found->second.value * 1e9;
+            }
+        }
+        ConsoleReporter::ReportRuns(runs);
+    }
+    std::map<std::string, double> nsPerVertex;
+};
 
 } // namespace
+
+int main(int argc, char** argv) {
+    benchmark::Initialize(&argc, argv);
+    std::vector<std::string> methods;
+    auto add = [&methods](const std::string& method, auto run) {
+        methods.push_back(method);
+        for (const Model& m : models()) {
+            benchmark::RegisterBenchmark((method + "/" + m.name).c_str(),
+                                         [&m, run](benchmark::State& s) { run(s, m); });
+        }
+    };
+    const rvSkinPath best = rvBestSkinPath();
+    add(std::string("kernel ") + rvSkinPathName(best) + " (used)",
+        [best](benchmark::State& s, const Model& m) { kernel(s, m, best); });
+    for (rvSkinPath path : rvAvailableSkinPaths()) {
+        if (path != best) {
+            add(std::string("kernel ") + rvSkinPathName(path),
+                [path](benchmark::State& s, const Model& m) { kernel(s, m, path); });
+        }
+    }
+    add("old per-bone loop", oldLoop);
+    add("per-vertex algorithm", perVertex);
+    Table table;
+    benchmark::RunSpecifiedBenchmarks(&table);
+
+    std::printf("\nns per vertex (speed-up over the old per-bone loop):\n%-28s", "");
+    for (const Model& m : models()) {
+        std::printf("%22s", m.name.c_str());
+    }
+    std::printf("\n");
+    for (const std::string& method : methods) {
+        std::printf("%-28s", method.c_str());
+        for (const Model& m : models()) {
+            const double ns = table.nsPerVertex[method + "/" + m.name];
+            const double old = table.nsPerVertex["old per-bone loop/" + m.name];
+            std::printf("%13.2f (%5.1fx)", ns, ns > 0 ? old / ns : 0.0);
+        }
+        std::printf("\n");
+    }
+    benchmark::Shutdown();
+    return 0;
+}
