@@ -1,6 +1,8 @@
 // Reader and writer of the "RVENGMSH" mesh file. The reader works on a file image in memory:
 // every length is checked against the bytes that remain before anything is allocated for it,
 // and the cross-chunk rules (presence, index ranges) are checked once all chunks are read.
+// Geometry and key frames must be finite numbers and rotations unit quaternions (within 1 %,
+// which is then normalised away).
 #include "rvmeshfile.h"
 
 #include <cassert>
@@ -203,20 +205,15 @@ private:
                 return false;
             }
             mOut.vertexCount = std::uint32_t(length / kPositionSize);
-            getFloats(payload, length / 4, mOut.positions);
-            return true;
+            return floats(tag, payload, length, mOut.positions, why);
         case kNORM:
-            getFloats(payload, length / 4, mOut.normals);
-            return true;
+            return floats(tag, payload, length, mOut.normals, why);
         case kTEXC:
-            getFloats(payload, length / 4, mOut.texCoords);
-            return true;
+            return floats(tag, payload, length, mOut.texCoords, why);
         case kTANG:
-            getFloats(payload, length / 4, mOut.tangents);
-            return true;
+            return floats(tag, payload, length, mOut.tangents, why);
         case kCOLR:
-            getFloats(payload, length / 4, mOut.colors);
-            return true;
+            return floats(tag, payload, length, mOut.colors, why);
         case kINDX:
             return indices(payload, length, why);
         case kBONE:
@@ -231,6 +228,20 @@ private:
             return true;
         case kTagCount:
             break;
+        }
+        return true;
+    }
+
+    // Geometry is finite: an infinity or a NaN would pass into the skinning, the bounding box
+    // and the rasteriser.
+    static bool floats(Tag tag, const unsigned char* payload, std::uint32_t length,
+                       std::vector<float>& out, std::string& why) {
+        getFloats(payload, length / 4, out);
+        for (std::size_t i = 0; i < out.size(); ++i) {
+            if (!std::isfinite(out[i])) {
+                why = std::string(kTagNames[tag]) + ": value " + num(i) + " is not a finite number";
+                return false;
+            }
         }
         return true;
     }
@@ -277,7 +288,42 @@ private:
             key.translation = rvVector3(getFloat(p), getFloat(p + 4), getFloat(p + 8));
             key.rotation = rvQuaternion(getFloat(p + 12), getFloat(p + 16), getFloat(p + 20),
                                         getFloat(p + 24));
+            if (!checkKey(key, k, frameCount, why)) {
+                return false;
+            }
         }
+        return true;
+    }
+
+    // A key is finite and its rotation a unit quaternion. Exporters write rotations rounded to
+    // a few digits: within 1 % of unit length one is normalised; any other is refused, since
+    // the blend between keys needs unit quaternions.
+    static bool checkKey(rvBoneKey& key, std::size_t k, std::uint32_t frameCount,
+                         std::string& why) {
+        const auto where = [&] {
+            return "BONE: bone " + num(k / frameCount) + ", key frame " + num(k % frameCount) +
+                   ": ";
+        };
+        const float values[7] = {key.translation.x, key.translation.y, key.translation.z,
+                                 key.rotation.w,    key.rotation.x,    key.rotation.y,
+                                 key.rotation.z};
+        for (float v : values) {
+            if (!std::isfinite(v)) {
+                why = where() + "a value is not a finite number";
+                return false;
+            }
+        }
+        const double length = std::sqrt(
+            double(key.rotation.w) * key.rotation.w + double(key.rotation.x) * key.rotation.x +
+            double(key.rotation.y) * key.rotation.y + double(key.rotation.z) * key.rotation.z);
+        if (!(std::fabs(length - 1.0) <= 0.01)) {
+            why = where() + "the rotation's length " + std::to_string(length) +
+                  " is not 1 (a unit quaternion)";
+            return false;
+        }
+        const rvQuaternion& q = key.rotation;
+        key.rotation = rvQuaternion(float(q.w / length), float(q.x / length), float(q.y / length),
+                                    float(q.z / length));
         return true;
     }
 

@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -12,6 +13,10 @@
 namespace {
 
 using Bytes = std::vector<std::uint8_t>;
+
+void setF32(Bytes& b, std::size_t at, float v) {
+    std::memcpy(&b[at], &v, 4);
+}
 
 void setU32(Bytes& b, std::size_t at, std::uint32_t v) {
     for (int i = 0; i < 4; ++i)
@@ -42,6 +47,18 @@ Bytes chunk(const char* tag, const Bytes& payload, const Bytes& uncounted = {}) 
     return b;
 }
 
+// Six keys (2 bones × 3 frames) in file order, distinct: translations count up from 100, the
+// rotations are exact unit quaternions along the four axes.
+std::vector<float> keyFloats() {
+    std::vector<float> v;
+    for (int k = 0; k < 6; ++k) {
+        const float t = 100.0f + 3.0f * float(k);
+        v.insert(v.end(), {t, t + 1, t + 2, 0, 0, 0, 0});
+        v[v.size() - 4 + k % 4] = k < 4 ? 1.0f : -1.0f;
+    }
+    return v;
+}
+
 // A file as its parts: the header, then the chunks in this order.
 enum Part { HDR, POSN, NORM, TEXC, TANG, COLR, INDX, BONE, BONW, BONI };
 using Parts = std::vector<Bytes>;
@@ -55,7 +72,7 @@ Parts validParts() {
             chunk("TANG", floats(countFrom(30, 12))),
             chunk("COLR", floats(countFrom(50, 12))),
             chunk("INDX", {0, 0, 0, 0, 1, 0, 0, 0, 2, 0, 0, 0}),
-            chunk("BONE", floats(countFrom(100, 42)), {3, 0, 0, 0}),
+            chunk("BONE", floats(keyFloats()), {3, 0, 0, 0}),
             chunk("BONW", {255, 0, 0, 0, 64, 191, 0, 0, 128, 127, 0, 0}),
             chunk("BONI", {0, 0, 0, 0, 0, 1, 0, 0, 1, 0, 0, 0})};
 }
@@ -122,6 +139,14 @@ TEST(MeshFileMalformed, OneFilePerValidityRule) {
         {[](Parts& p) { p[BONI].pop_back(); }, "length 12 runs past the end of the file (11"},
         {[](Parts& p) { p.resize(BONE + 1), p[BONE].resize(14); }, "ends before its frameCount"},
         {[](Parts& p) { p.push_back(Bytes(5, 'P')); }, "only 5 of its 12 bytes"},
+        // Numbers: geometry and keys finite, rotations unit quaternions.
+        {[](Parts& p) { setF32(p[POSN], 12 + 4, NAN); }, "POSN: value 1 is not a finite"},
+        {[](Parts& p) { setF32(p[TEXC], 12 + 20, INFINITY); }, "TEXC: value 5 is not a finite"},
+        {[](Parts& p) { setF32(p[BONE], 16 + 28 + 8, NAN); }, "bone 0, key frame 1: a value"},
+        {[](Parts& p) { setF32(p[BONE], 16 + 28 * 2 + 20, 0); },
+         "frame 2: the rotation's length 0"},
+        {[](Parts& p) { setF32(p[BONE], 16 + 28 * 4 + 16, 2); },
+         "bone 1, key frame 1: the rotation"},
     };
     // Each mutated file fails with its one-line reason and leaves the record, filled by a valid
     // load first, empty.
@@ -140,7 +165,9 @@ TEST(MeshFileMalformed, OneFilePerValidityRule) {
 
 TEST(MeshFileLoad, CountsComeFromTheLengthsAndKeysAreBoneByBoneTranslationFirst) {
     Parts parts = validParts();
-    Bytes keys = floats(countFrom(100, 42));
+    std::vector<float> values = keyFloats();
+    values[4 + 7 * 5] = -1.005f; // the last key's rotation, 0.5 % too long, is normalised
+    Bytes keys = floats(values);
     keys.resize(keys.size() + 27, 0xEE); // bytes after the last whole bone are skipped
     parts[BONE] = chunk("BONE", keys, {3, 0, 0, 0});
     setU32(parts[POSN], 4, 0xDEADBEEF); // the reserved field is not interpreted
@@ -151,10 +178,11 @@ TEST(MeshFileLoad, CountsComeFromTheLengthsAndKeysAreBoneByBoneTranslationFirst)
     EXPECT_EQ(m.frameCount, 3u);
     EXPECT_EQ(m.boneCount, 2u);
     ASSERT_EQ(m.boneKeys.size(), 6u);
-    EXPECT_EQ(fileOrder(m.key(0, 1)), countFrom(107, 7)); // the second 7-float group
-    EXPECT_EQ(fileOrder(m.key(1, 0)), countFrom(121, 7)); // the fourth
-    EXPECT_EQ(fileOrder(m.key(1, 2)), countFrom(135, 7)); // the last
-    EXPECT_EQ(m.boneWeights[4], 64 / 255.0f);             // bytes over 255
+    const std::vector<float> file = keyFloats();
+    EXPECT_EQ(fileOrder(m.key(0, 1)), std::vector<float>(&file[7], &file[14]));  // the second
+    EXPECT_EQ(fileOrder(m.key(1, 0)), std::vector<float>(&file[21], &file[28])); // the fourth
+    EXPECT_EQ(fileOrder(m.key(1, 2)), std::vector<float>(&file[35], &file[42])); // the last
+    EXPECT_EQ(m.boneWeights[4], 64 / 255.0f);                                    // bytes over 255
     EXPECT_EQ(m.boneWeights[0], 1.0f);
 }
 

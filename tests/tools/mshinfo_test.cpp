@@ -36,7 +36,7 @@ TEST(Mshinfo, ListsAValidFileOnStdoutAndGivesEachFailureAsItsMessageOnStderr) {
     r.positions = {-1, 2, 3, 4, -5, 6, 0, 0.5f, -7};
     r.indices = {0, 1, 2, 2, 1, 0};
     r.frameCount = 3;
-    r.boneKeys.resize(6);
+    r.boneKeys.assign(6, rvBoneKey{rvQuaternion(1, 0, 0, 0), rvVector3()});
     r.boneWeights = {1, 0, 0, 0, 1, 0, 0, 0, 0.5f, 0.5f, 0, 0};
     r.boneIndices = {0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0};
     ASSERT_TRUE(rvWriteMeshFile(good.c_str(), r, nullptr));
