@@ -10,6 +10,7 @@ RV_RUN_PACKAGES=(
 RV_TEST_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev clang-format
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
+  clang-14 libclang-rt-14-dev
 )
 
 rv_missing_packages() {

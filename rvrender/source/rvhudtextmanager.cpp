@@ -161,7 +161,8 @@ int rvLayoutString(const rvFontSet& font, const char* text, float x, float y, fl
         const unsigned char code = static_cast<unsigned char>(*s);
         if (code == '\n') {
             // The line step is the newline glyph's own height, not scaled.
-            penY -= static_cast<float>(font.glyphs['\n'].height) - lineSpacing;
+            penY -= static_cast<float>(font.glyphs[static_cast<unsigned char>('\n')].height) -
+                    lineSpacing;
             penX = x;
             continue;
         }
