@@ -256,6 +256,22 @@ TEST_F(EffectTest, BrokenAndMissingFilesFailWithFileAndLine) {
     errors->Release();
     errors = nullptr;
 
+    // Sizes a file could use to make the parser allocate without bound or convert out of range.
+    for (const char* size : {"BONES 1e90", "BONES 2.5", "BONES 100000"}) {
+        std::string badSize = kEffect;
+        badSize.replace(badSize.find("BONES 2"), 7, size);
+        EXPECT_TRUE(FAILED(load(badSize))) << size;
+        EXPECT_NE(messages().find(lineOf("float4x4 bones") + ": "), std::string::npos) << messages();
+        errors->Release();
+        errors = nullptr;
+    }
+    std::string badVector = kEffect;
+    badVector.replace(badVector.find("float4 tint"), 6, "vector<float, 1000000000000>");
+    EXPECT_TRUE(FAILED(load(badVector)));
+    EXPECT_NE(messages().find("dimension must be 1 to 4"), std::string::npos) << messages();
+    errors->Release();
+    errors = nullptr;
+
     EXPECT_TRUE(FAILED(D3DXCreateEffectFromFile(device, "none.fx", nullptr, nullptr, 0, nullptr,
                                                 &effect, &errors)));
     EXPECT_EQ(effect, nullptr);

@@ -25,6 +25,9 @@ std::string upper(std::string s) {
 
 namespace {
 
+// Far more than any shader's constant registers hold; a bound on what a file can make us allocate.
+constexpr double kMaxArrayElements = 65536;
+
 bool equalsNoCase(const std::string& a, const char* b) {
     return upper(a) == upper(b);
 }
@@ -895,10 +898,10 @@ private:
                 t.base = scalar.base;
                 if (t.matrix) {
                     expect(",");
-                    t.rows = static_cast<unsigned>(integer(next()));
+                    t.rows = dimension(next());
                 }
                 expect(",");
-                t.columns = static_cast<unsigned>(integer(next()));
+                t.columns = dimension(next());
                 expect(">");
             }
             return t;
@@ -915,6 +918,14 @@ private:
         if (t.kind != Token::Number)
             fail(t, "expected a number but found " + describe(t));
         return std::strtoll(t.text.c_str(), nullptr, 0);
+    }
+
+    // Vectors and matrices have one to four rows and columns.
+    unsigned dimension(const Token& t) {
+        long long n = integer(t);
+        if (n < 1 || n > 4)
+            fail(t, "a vector or matrix dimension must be 1 to 4, not " + t.text);
+        return static_cast<unsigned>(n);
     }
 
     // Constant expressions of initialisers and annotations, as a flat list of numbers.
@@ -1244,8 +1255,11 @@ private:
                     n = additive();
                 } catch (const Unevaluable&) {
                 }
-                if (n.size() != 1 || n[0] < 1)
+                if (n.size() != 1 || !(n[0] >= 1) || n[0] != std::floor(n[0]))
                     fail(*nameTok, "the size of array '" + p.name + "' is not a constant");
+                if (n[0] > kMaxArrayElements)
+                    fail(*nameTok, "array '" + p.name + "' has more than " +
+                                       std::to_string(kMaxArrayElements) + " elements");
                 p.elements = static_cast<unsigned>(n[0]);
                 expect("]");
             }
