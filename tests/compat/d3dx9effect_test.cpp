@@ -256,26 +256,50 @@ TEST_F(EffectTest, BrokenAndMissingFilesFailWithFileAndLine) {
     errors->Release();
     errors = nullptr;
 
-    // Sizes a file could use to make the parser allocate without bound or convert out of range.
-    for (const char* size : {"BONES 1e90", "BONES 2.5", "BONES 100000"}) {
-        std::string badSize = kEffect;
-        badSize.replace(badSize.find("BONES 2"), 7, size);
-        EXPECT_TRUE(FAILED(load(badSize))) << size;
-        EXPECT_NE(messages().find(lineOf("float4x4 bones") + ": "), std::string::npos) << messages();
-        errors->Release();
-        errors = nullptr;
-    }
-    std::string badVector = kEffect;
-    badVector.replace(badVector.find("float4 tint"), 6, "vector<float, 1000000000000>");
-    EXPECT_TRUE(FAILED(load(badVector)));
-    EXPECT_NE(messages().find("dimension must be 1 to 4"), std::string::npos) << messages();
-    errors->Release();
-    errors = nullptr;
-
     EXPECT_TRUE(FAILED(D3DXCreateEffectFromFile(device, "none.fx", nullptr, nullptr, 0, nullptr,
                                                 &effect, &errors)));
     EXPECT_EQ(effect, nullptr);
     EXPECT_NE(messages().find("none.fx"), std::string::npos) << messages();
+}
+
+// Files made to exhaust memory or overflow a conversion fail with a message instead.
+TEST_F(EffectTest, SizesAndExpansionsBeyondAnyRealEffectFail) {
+    auto refused = [&](const std::string& source, const char* message) {
+        EXPECT_TRUE(FAILED(load(source)));
+        EXPECT_NE(messages().find(message), std::string::npos) << messages();
+        if (errors)
+            errors->Release();
+        errors = nullptr;
+    };
+    for (const char* size : {"BONES 1e90", "BONES 2.5", "BONES 100000"}) {
+        std::string badSize = kEffect;
+        badSize.replace(badSize.find("BONES 2"), 7, size);
+        refused(badSize, (lineOf("float4x4 bones") + ": ").c_str());
+    }
+    std::string badVector = kEffect;
+    badVector.replace(badVector.find("float4 tint"), 6, "vector<float, 1000000000000>");
+    refused(badVector, "dimension must be 1 to 4");
+
+    // Macros naming themselves or the one before twice.
+    refused("#define A A A\n#if A\n#endif\n" + std::string(kEffect), "effect.fx(2): ");
+    std::string doubling = "#define M0 x x\n";
+    for (int i = 1; i <= 24; ++i)
+        doubling += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" +
+                    std::to_string(i - 1) + "\n";
+    refused(doubling + "M24\n" + kEffect, "expands to more than");
+    refused(doubling + "#if M24\n#endif\n" + kEffect, "expands to more than");
+
+    // Files that each include the one before twice.
+    std::string level0;
+    for (int i = 0; i < 64; ++i)
+        level0 += "static const float pad" + std::to_string(i) + "[4] = {0, 0, 0, 0};" +
+                  std::string(64, ' ') + "\n";
+    write("level0.fx", level0);
+    for (int i = 1; i <= 16; ++i) {
+        std::string include = "#include \"level" + std::to_string(i - 1) + ".fx\"\n";
+        write("level" + std::to_string(i) + ".fx", include + include);
+    }
+    refused("#include \"level16.fx\"\n" + std::string(kEffect), "MiB with its includes");
 }
 
 TEST_F(EffectTest, TheEffectKeepsWorkingAcrossAReset) {

@@ -25,8 +25,13 @@ std::string upper(std::string s) {
 
 namespace {
 
-// Far more than any shader's constant registers hold; a bound on what a file can make us allocate.
+// Bounds on what a file can make the parser allocate, far beyond any real effect: array
+// elements (more than any shader's constant registers hold), tokens a macro or #if expands to
+// (macros whose bodies name others twice double at every level), and preprocessed text (a file
+// that includes itself twice doubles at every level of nesting).
 constexpr double kMaxArrayElements = 65536;
+constexpr std::size_t kMaxExpandedTokens = 1 << 18;
+constexpr std::size_t kMaxPreprocessedBytes = std::size_t(16) << 20;
 
 bool equalsNoCase(const std::string& a, const char* b) {
     return upper(a) == upper(b);
@@ -133,7 +138,8 @@ class ConditionEvaluator {
 public:
     ConditionEvaluator(const std::vector<Token>& tokens, const std::map<std::string, Macro>& macros)
         : mMacros(macros) {
-        expand(tokens, 0);
+        std::set<std::string> expanding;
+        expand(tokens, expanding);
     }
     long long evaluate() {
         long long v = ternary();
@@ -143,8 +149,12 @@ public:
     }
 
 private:
-    void expand(const std::vector<Token>& in, int depth) {
+    // A macro does not expand inside itself: there its name is an undefined name.
+    void expand(const std::vector<Token>& in, std::set<std::string>& expanding) {
         for (std::size_t i = 0; i < in.size(); ++i) {
+            if (mTokens.size() > kMaxExpandedTokens)
+                throw Failure{-1, "#if expands to more than " + std::to_string(kMaxExpandedTokens) +
+                                      " tokens"};
             const Token& t = in[i];
             if (t.kind == Token::Ident && t.text == "defined") {
                 bool paren = i + 1 < in.size() && in[i + 1].text == "(";
@@ -159,10 +169,12 @@ private:
                 continue;
             }
             auto m = t.kind == Token::Ident ? mMacros.find(t.text) : mMacros.end();
-            if (m != mMacros.end() && !m->second.function && depth < 32) {
+            if (m != mMacros.end() && !m->second.function && !expanding.count(t.text)) {
                 std::vector<Token> body;
                 lex(m->second.body, 0, m->second.body.size(), 0, body);
-                expand(body, depth + 1);
+                expanding.insert(t.text);
+                expand(body, expanding);
+                expanding.erase(t.text);
             } else if (t.kind == Token::Ident) {
                 Token zero = t;
                 zero.kind = Token::Number;
@@ -356,6 +368,10 @@ private:
     }
     bool active() const { return mConditions.empty() || mConditions.back().active; }
     void emit(const std::string& text, int file, int line) {
+        if (mEffect.text.size() + text.size() > kMaxPreprocessedBytes)
+            throw Failure{0, where(file, line) + ": the effect grows past " +
+                                 std::to_string(kMaxPreprocessedBytes >> 20) +
+                                 " MiB with its includes"};
         mEffect.text += text;
         mEffect.text += '\n';
         mEffect.lines.emplace_back(file, line);
@@ -523,27 +539,39 @@ std::vector<Token> tokenize(const std::string& text) {
                     out.push_back(t);
                     continue;
                 }
-                // Expand, rescanning the result; a macro does not expand inside itself.
-                std::vector<std::pair<Token, std::set<std::string>>> stack;
-                std::vector<Token> body;
-                lex(m->second.body, 0, m->second.body.size(), t.line, body);
-                for (auto it = body.rbegin(); it != body.rend(); ++it)
-                    stack.push_back({*it, {t.text}});
+                // Expand, rescanning the result; a macro does not expand inside itself. The
+                // stack holds the tokens still to read and, below each body, a marker (the
+                // macro's name) that ends that macro's expansion.
+                std::vector<std::pair<Token, const std::string*>> stack;
+                std::set<std::string> expanding;
+                auto push = [&](const std::string& name, const Macro& macro) {
+                    stack.push_back({Token{}, &name});
+                    std::vector<Token> body;
+                    lex(macro.body, 0, macro.body.size(), t.line, body);
+                    for (auto it = body.rbegin(); it != body.rend(); ++it)
+                        stack.push_back({std::move(*it), nullptr});
+                    expanding.insert(name);
+                };
+                push(m->first, m->second);
+                const std::size_t start = out.size();
                 while (!stack.empty()) {
-                    auto [b, seen] = stack.back();
+                    auto [b, endOf] = std::move(stack.back());
                     stack.pop_back();
-                    b.begin = t.begin;
-                    b.end = t.end;
-                    b.line = t.line;
+                    if (endOf) {
+                        expanding.erase(*endOf);
+                        continue;
+                    }
+                    if (out.size() - start > kMaxExpandedTokens)
+                        throw Failure{t.line, "macro '" + t.text + "' expands to more than " +
+                                                  std::to_string(kMaxExpandedTokens) + " tokens"};
                     auto mm = b.kind == Token::Ident ? macros.find(b.text) : macros.end();
-                    if (mm != macros.end() && !mm->second.function && !seen.count(b.text)) {
-                        std::vector<Token> inner;
-                        lex(mm->second.body, 0, mm->second.body.size(), t.line, inner);
-                        seen.insert(b.text);
-                        for (auto it = inner.rbegin(); it != inner.rend(); ++it)
-                            stack.push_back({*it, seen});
+                    if (mm != macros.end() && !mm->second.function && !expanding.count(b.text)) {
+                        push(mm->first, mm->second);
                     } else {
-                        out.push_back(b);
+                        b.begin = t.begin;
+                        b.end = t.end;
+                        b.line = t.line;
+                        out.push_back(std::move(b));
                     }
                 }
             }
