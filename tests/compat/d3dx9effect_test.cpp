@@ -280,6 +280,16 @@ TEST_F(EffectTest, SizesAndExpansionsBeyondAnyRealEffectFail) {
     badVector.replace(badVector.find("float4 tint"), 6, "vector<float, 1000000000000>");
     refused(badVector, "dimension must be 1 to 4");
 
+    // #if arithmetic that overflows wraps; nesting is bounded.
+    refused(
+        "#if 0x7fffffffffffffff + 1 < 0 && -(-0x7fffffffffffffff - 1) / -1 < 0\n#error wrapped\n"
+        "#endif\n" +
+            std::string(kEffect),
+        "#error wrapped");
+    refused("#if 1 << 64\n#endif\n" + std::string(kEffect), "shift by 64");
+    refused("#if " + std::string(5000, '(') + "\n#endif\n" + kEffect, "nested more than");
+    refused("float4 deep = " + std::string(5000, '{') + ";\n" + kEffect, "nested more than");
+
     // Macros naming themselves or the one before twice.
     refused("#define A A A\n#if A\n#endif\n" + std::string(kEffect), "effect.fx(2): ");
     std::string doubling = "#define M0 x x\n";

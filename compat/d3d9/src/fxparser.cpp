@@ -52,6 +52,33 @@ struct Failure {
     std::string message;
 };
 
+// Brackets within brackets, far deeper than any real expression.
+constexpr int kMaxNesting = 256;
+
+// Counts how deep a recursive reader is, so that deeply nested input fails with a message
+// instead of exhausting the stack.
+class Nesting {
+public:
+    Nesting(int& depth, int line) : mDepth(depth) {
+        if (++mDepth > kMaxNesting) {
+            --mDepth;
+            throw Failure{line, "nested more than " + std::to_string(kMaxNesting) + " deep"};
+        }
+    }
+    ~Nesting() { --mDepth; }
+    Nesting(const Nesting&) = delete;
+    Nesting& operator=(const Nesting&) = delete;
+
+private:
+    int& mDepth;
+};
+
+// #if arithmetic wraps around as the 64-bit two's complement it is done in, where C++ leaves
+// overflow undefined.
+long long wrap(unsigned long long v) {
+    return static_cast<long long>(v);
+}
+
 std::uint32_t floatBits(double d) {
     float f = static_cast<float>(d);
     std::uint32_t u;
@@ -193,6 +220,7 @@ private:
         return false;
     }
     long long ternary() {
+        Nesting nesting(mDepth, -1);
         long long c = binary(0);
         if (accept("?")) {
             long long a = ternary();
@@ -222,6 +250,9 @@ private:
             long long r = binary(level + 1);
             if ((op == "/" || op == "%") && r == 0)
                 throw Failure{-1, "division by zero in #if"};
+            if ((op == "<<" || op == ">>") && (r < 0 || r > 63))
+                throw Failure{-1, "shift by " + std::to_string(r) + " in #if"};
+            using U = unsigned long long;
             if (op == "||")
                 v = v || r;
             else if (op == "&&")
@@ -245,15 +276,17 @@ private:
             else if (op == ">=")
                 v = v >= r;
             else if (op == "<<")
-                v <<= r;
+                v = wrap(U(v) << r);
             else if (op == ">>")
                 v >>= r;
             else if (op == "+")
-                v += r;
+                v = wrap(U(v) + U(r));
             else if (op == "-")
-                v -= r;
+                v = wrap(U(v) - U(r));
             else if (op == "*")
-                v *= r;
+                v = wrap(U(v) * U(r));
+            else if (r == -1) // the one quotient that overflows
+                v = op == "/" ? wrap(0 - U(v)) : 0;
             else if (op == "/")
                 v /= r;
             else
@@ -261,10 +294,11 @@ private:
         }
     }
     long long unary() {
+        Nesting nesting(mDepth, -1);
         if (accept("!"))
             return !unary();
         if (accept("-"))
-            return -unary();
+            return wrap(0 - static_cast<unsigned long long>(unary()));
         if (accept("+"))
             return unary();
         if (accept("~"))
@@ -283,6 +317,7 @@ private:
     const std::map<std::string, Macro>& mMacros;
     std::vector<Token> mTokens;
     std::size_t mPos = 0;
+    int mDepth = 0;
 };
 
 // ---------------------------------------------------------------------------------------------
@@ -958,6 +993,7 @@ private:
 
     // Constant expressions of initialisers and annotations, as a flat list of numbers.
     std::vector<double> initializer() {
+        Nesting nesting(mDepth, peek().line);
         std::vector<double> values;
         if (is("{")) {
             ++mPos;
@@ -1001,6 +1037,7 @@ private:
         return out;
     }
     std::vector<double> unary() {
+        Nesting nesting(mDepth, peek().line);
         if (is("-")) {
             ++mPos;
             std::vector<double> v = unary();
@@ -1615,6 +1652,7 @@ private:
     Effect& mFx;
     std::vector<Token> mT;
     std::size_t mPos = 0;
+    int mDepth = 0; // of initialisers and expressions
     bool mRowMajor;
     std::vector<Ref> mRefs;
     std::vector<std::tuple<std::size_t, std::string, Token>> mTextureRefs;
