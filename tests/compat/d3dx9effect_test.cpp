@@ -310,6 +310,12 @@ TEST_F(EffectTest, SizesAndExpansionsBeyondAnyRealEffectFail) {
         write("level" + std::to_string(i) + ".fx", include + include);
     }
     refused("#include \"level16.fx\"\n" + std::string(kEffect), "MiB with its includes");
+
+    // Integers beyond 32 bits are clamped (converting them is undefined).
+    std::string huge = "int count = 1e300;\n" + std::string(kEffect);
+    huge.replace(huge.find("CullMode = None;"), 16,
+                 "CullMode = None; AlphaRef = 8888888888888888888888;");
+    EXPECT_EQ(load(huge), D3D_OK) << messages();
 }
 
 TEST_F(EffectTest, TheEffectKeepsWorkingAcrossAReset) {

@@ -79,6 +79,14 @@ long long wrap(unsigned long long v) {
     return static_cast<long long>(v);
 }
 
+// A number of the file as an integer: the fraction dropped, values beyond [lo, hi] clamped
+// (C++ leaves their conversion undefined), NaN as 0.
+std::int64_t clampedInteger(double d, double lo, double hi) {
+    if (std::isnan(d))
+        return 0;
+    return static_cast<std::int64_t>(std::min(std::max(d, lo), hi));
+}
+
 std::uint32_t floatBits(double d) {
     float f = static_cast<float>(d);
     std::uint32_t u;
@@ -1112,7 +1120,7 @@ private:
             else if (base == BaseType::Bool)
                 out.push_back(d != 0.0 ? 1u : 0u);
             else
-                out.push_back(static_cast<std::uint32_t>(static_cast<std::int32_t>(d)));
+                out.push_back(static_cast<std::uint32_t>(clampedInteger(d, INT32_MIN, INT32_MAX)));
         }
         return out;
     }
@@ -1405,7 +1413,7 @@ private:
                 else if (isFloat && values == Values::Dword)
                     v |= floatBits(x);
                 else
-                    v |= static_cast<std::uint32_t>(static_cast<std::int64_t>(x));
+                    v |= static_cast<std::uint32_t>(clampedInteger(x, INT32_MIN, UINT32_MAX));
             } else if (t.kind == Token::Ident) {
                 std::string u = upper(t.text);
                 if (u.rfind("D3D", 0) == 0 && u.find('_') != std::string::npos)
