@@ -30,3 +30,31 @@ foreach(name camera cmdline fullscreen layout scene toggles)
   rv_add_e2e(e2e_${name}_d3d e2e_${name}.sh direct3d)
 endforeach()
 rv_add_e2e(e2e_renderer_no e2e_renderer_no.sh direct3d)
+
+# A minute of every key and mouse movement per back end; fails when the resident memory grows
+# beyond noise (scripts/soak.sh, which also takes longer runs by hand).
+foreach(backend opengl direct3d)
+  add_test(NAME soak_${backend} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/soak.sh
+                                        $<TARGET_FILE_DIR:brindle> 60 ${backend})
+  set_tests_properties(soak_${backend} PROPERTIES LABELS "e2e;gl" TIMEOUT 180 RUN_SERIAL TRUE
+                       ENVIRONMENT "SOAK_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts")
+endforeach()
+
+# In a sanitizer build, one round of the same mix per back end and Escape: LeakSanitizer makes
+# the exit status non-zero on any leak not in scripts/lsan.supp (which says why each entry is
+# there, and why the check preloads nodlclose and leaves thread-local storage out). Not labelled
+# e2e, so that the sanitizer run of the unit tests includes it.
+if(RV_SANITIZE)
+  add_library(nodlclose SHARED ${CMAKE_CURRENT_LIST_DIR}/../support/nodlclose.c)
+  set_target_properties(nodlclose PROPERTIES COMPILE_OPTIONS "" LINK_OPTIONS "")
+  foreach(backend opengl direct3d)
+    add_test(NAME leaks_at_exit_${backend} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/soak.sh
+                                                   $<TARGET_FILE_DIR:brindle> 0 ${backend})
+    set_tests_properties(
+      leaks_at_exit_${backend}
+      PROPERTIES
+        LABELS "gl" TIMEOUT 300 RUN_SERIAL TRUE
+        ENVIRONMENT
+        "E2E_TEST=leaks_at_exit_${backend};E2E_SLOW_TIMEOUT=60;SOAK_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;LD_PRELOAD=$<TARGET_FILE:nodlclose>;ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.supp:use_tls=0:print_suppressions=0")
+  endforeach()
+endif()

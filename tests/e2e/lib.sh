@@ -113,11 +113,12 @@ e2e_start_xvfb() {
     e2e_fail "no free X display for Xvfb"
 }
 
-# Starts the demo from its run directory with the given arguments.
+# Starts the demo from its run directory with the given arguments. It appends to the frame
+# report, so that a long run (scripts/soak.sh) can empty the file while the demo writes on.
 e2e_start_demo() {
     : >"$E2E_WORK/frames.log"
     (cd "$E2E_DEMO_DIR" && BRINDLE_FRAME_REPORT=1 exec ./brindle "$@") \
-        >"$E2E_WORK/frames.log" 2>"$E2E_WORK/brindle.log" &
+        >>"$E2E_WORK/frames.log" 2>"$E2E_WORK/brindle.log" &
     E2E_APP_PID=$!
     E2E_WIN=""
 }
@@ -252,8 +253,9 @@ e2e_wait_title() {
 
 # Starts the demo on the display already running, answers the renderer question for
 # E2E_BACKEND, dismisses the message box titled $1 if not empty (one the program shows while it
-# starts), and waits for the title naming the back end and for the first frames. The remaining
-# arguments go to the demo.
+# starts), and waits for the title naming the back end and for the first frames (for up to
+# E2E_SLOW_TIMEOUT seconds, default 10: longer in a sanitizer build). The remaining arguments
+# go to the demo.
 e2e_open() {
     local box=$1
     shift
@@ -262,7 +264,7 @@ e2e_open() {
     [ -n "$box" ] && e2e_dismiss_box "$box"
     e2e_find_window
     e2e_wait_title "$E2E_TITLE"
-    e2e_until 'frame >= 3'
+    e2e_until 'frame >= 3' "${E2E_SLOW_TIMEOUT:-10}"
 }
 
 # Starts Xvfb and the demo on E2E_BACKEND and waits for the scene: the usual opening.
@@ -329,7 +331,7 @@ e2e_expect() {
 e2e_quit_with_escape() {
     e2e_focus
     xdotool key Escape
-    local deadline=$((SECONDS + 10))
+    local deadline=$((SECONDS + ${E2E_SLOW_TIMEOUT:-10}))
     while e2e_demo_running && [ $SECONDS -lt $deadline ]; do
         sleep 0.1
     done
