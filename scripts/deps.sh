@@ -5,12 +5,12 @@ RV_RUN_PACKAGES=(
   build-essential cmake pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
   libfreetype-dev fonts-dejavu-core
-  glslang-dev glslang-tools libspirv-cross-c-shared-dev libstb-dev
+  glslang-dev glslang-tools libspirv-cross-c-shared-dev libstb-dev libassimp-dev
 )
 RV_TEST_PACKAGES=(
   googletest libgtest-dev libbenchmark-dev clang-format
   xvfb xdotool x11-utils x11-xkb-utils imagemagick
-  clang-14 libclang-rt-14-dev
+  clang-14 libclang-rt-14-dev assimp-testmodels
 )
 
 rv_missing_packages() {

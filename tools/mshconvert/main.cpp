@@ -1,0 +1,156 @@
+// mshconvert IN OUT.MSH [options]: a rigged, animated model in any format the Open Asset Import
+// Library reads, as a mesh file the demo shows and animates, with its base-colour texture
+// beside it (OUT.bmp, or OUT.tga when it has transparency).
+#include <chrono>
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include <assimp/scene.h>
+
+#include "convert.h"
+
+namespace {
+
+const char* const kUsage =
+    "usage: mshconvert IN OUT.MSH [options]\n"
+    "       mshconvert IN --list\n"
+    "  --fps N          key frames per second (default 15, the demo's rate)\n"
+    "  --height H       height of the model in the demo's units (default 40)\n"
+    "  --keep-units     keep the model's size (the axes and the origin still change)\n"
+    "  --clip NAME|N    the clip to convert (default the first; --list shows them)\n"
+    "  --force          write even when scaled or sheared bones cannot be held exactly\n"
+    "  --list           print the model's clips, meshes and bones, and write nothing\n";
+
+int usage(const char* problem) {
+    std::fprintf(stderr, "mshconvert: %s\n%s", problem, kUsage);
+    return 2;
+}
+
+bool number(const char* text, double* out) {
+    char* end = nullptr;
+    *out = std::strtod(text, &end);
+    return end != text && *end == '\0' && std::isfinite(*out) && *out > 0;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    std::string in, out;
+    mshconvert::Options options;
+    bool list = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        auto value = [&](const char* what) -> const char* {
+            return i + 1 < argc ? argv[++i] : (usage((arg + " needs " + what).c_str()), nullptr);
+        };
+        if (arg == "--fps" || arg == "--height") {
+            const char* v = value("a number");
+            double* target = arg == "--fps" ? &options.framesPerSecond : &options.height;
+            if (!v || !number(v, target))
+                return v ? usage((arg + " needs a positive number").c_str()) : 2;
+        } else if (arg == "--clip") {
+            const char* v = value("a name or number");
+            if (!v)
+                return 2;
+            options.clip = v;
+        } else if (arg == "--keep-units") {
+            options.keepUnits = true;
+        } else if (arg == "--force") {
+            options.force = true;
+        } else if (arg == "--list") {
+            list = true;
+        } else if (arg.rfind("--", 0) == 0) {
+            return usage(("unknown option " + arg).c_str());
+        } else if (in.empty()) {
+            in = arg;
+        } else if (out.empty()) {
+            out = arg;
+        } else {
+            return usage("too many file names");
+        }
+    }
+    if (in.empty() || (out.empty() && !list))
+        return usage(in.empty() ? "no model named" : "no output file named");
+
+    const auto start = std::chrono::steady_clock::now();
+    std::fprintf(stderr, "reading %s\n", in.c_str());
+    std::string error;
+    mshconvert::Scene scene = mshconvert::importModel(in, &error);
+    if (!scene) {
+        std::fprintf(stderr, "mshconvert: %s\n", error.c_str());
+        return 1;
+    }
+    if (list) {
+        std::fputs(mshconvert::describe(*scene).c_str(), stdout);
+        return 0;
+    }
+
+    rvMeshFile record;
+    mshconvert::Report report;
+    int shown = -1;
+    auto progress = [&](unsigned done, unsigned total) {
+        int percent = static_cast<int>(100.0 * done / total);
+        if (total >= 50 && percent / 10 != shown / 10) {
+            std::fprintf(stderr, "sampling the clip: %u of %u key frames\n", done, total);
+            shown = percent;
+        }
+    };
+    if (!mshconvert::convert(*scene, options, &record, &report, &error, nullptr, progress)) {
+        std::fprintf(stderr, "mshconvert: %s: %s\n", in.c_str(), error.c_str());
+        return 1;
+    }
+    if (!rvWriteMeshFile(out.c_str(), record, &error)) {
+        std::fprintf(stderr, "mshconvert: %s\n", error.c_str());
+        return 1;
+    }
+
+    // The texture goes beside the output under its base name.
+    std::string textureLine;
+    CImage image;
+    std::string source;
+    const std::string dir = std::filesystem::path(in).parent_path().string();
+    if (mshconvert::baseColourTexture(*scene, dir.empty() ? "." : dir, &image, &source, &error)) {
+        const bool alpha = image.getChannels() == 4;
+        std::string file = std::filesystem::path(out).replace_extension(alpha ? ".tga" : ".bmp");
+        if (!(alpha ? image.writeTGA(file.c_str()) : image.writeBMP(file.c_str()))) {
+            std::fprintf(stderr, "mshconvert: %s: cannot be written\n", file.c_str());
+            return 1;
+        }
+        textureLine = " Its texture (" + source + ", " + std::to_string(image.getWidth()) + " × " +
+                      std::to_string(image.getHeight()) + ") is " + file + ".";
+    } else {
+        textureLine = " No texture was written (" + error + "); the demo shows it in grey.";
+    }
+
+    const double seconds =
+        std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    std::printf("%s: %u vertices and %u triangles from %u mesh(es), ", out.c_str(), report.vertices,
+                report.triangles, report.meshes);
+    if (report.staticMesh)
+        std::printf("without a skeleton");
+    else
+        std::printf("%u bones, %u key frames at %g per second from clip \"%s\" (%.2f s)",
+                    report.bones, report.frames, options.framesPerSecond, report.clipName.c_str(),
+                    report.clipSeconds);
+    std::printf("; %.4g units tall (%.4g per model unit), converted in %.2f s.", report.height,
+                report.scale, seconds);
+    if (!report.staticMesh)
+        std::printf(" Rotations and translations hold the motion to within %.3g units.",
+                    report.rigidError);
+    if (report.verticesLosingWeight)
+        std::printf(" %u vertices had more than four influences; the largest weight dropped "
+                    "was %.3g before the rest were renormalised.",
+                    report.verticesLosingWeight, report.largestWeightLost);
+    if (report.skippedFaces)
+        std::printf(" %u points and lines were left out.", report.skippedFaces);
+    if (report.bones > 56)
+        std::printf(" It has more bones than the Direct3D effect's 56: that back end shows it in "
+                    "the pose of its file.");
+    for (const std::string& note : report.notes)
+        std::printf(" Note: %s.", note.c_str());
+    std::printf("%s\n", textureLine.c_str());
+    return 0;
+}
