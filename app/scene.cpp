@@ -1,6 +1,7 @@
 #include "scene.h"
 
 #include <cctype>
+#include <cstdio>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -176,6 +177,18 @@ rvMatrix44* currentWorld() {
 
 } // namespace
 
+std::string textureBeside(const char* modelFile) {
+    std::string base = modelFile;
+    base.erase(base.size() - 4); // the ".MSH"
+    for (const char* extension : {".tga", ".bmp", ".TGA", ".BMP"}) {
+        if (std::FILE* file = std::fopen((base + extension).c_str(), "rb")) {
+            std::fclose(file);
+            return base + extension;
+        }
+    }
+    return std::string();
+}
+
 bool isMSHFileName(const char* name) {
     if (!name) {
         return false;
@@ -206,11 +219,12 @@ std::string fpsTitle(int fps) {
 
 void initScene() {
     if (isMSHFileName(gCommandLine)) {
-        // A model of the user's own: shown as it is, in grey, with no frame rate of its own.
+        // A model of the user's own: with the texture of its name beside it if there is one
+        // (else grey), at the characters' key-frame rate.
         gRender->importMSHFile(gCommandLine, &gModel1);
-        loadModelTexture(gModel1, kGreyTexture);
-        // Its skinning data still goes to the mesh: the Direct3D effect skins from it.
-        setUpSkinningStreams(gModel1);
+        const std::string texture = textureBeside(gCommandLine);
+        loadModelTexture(gModel1, texture.empty() ? kGreyTexture : texture.c_str());
+        setUpAnimatedModel(gModel1);
     } else {
         gRender->importMSHFile(kFirstModelFile, &gModel1);
         loadModelTexture(gModel1, kFirstModelTexture);

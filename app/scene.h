@@ -59,6 +59,10 @@ extern int gTextReleaseLight;
 // not count ("../my.models/hero.msh" is a mesh file). False for null. The name is not
 // changed: it is opened exactly as given.
 bool isMSHFileName(const char* name);
+// The texture shown on a mesh file named on the command line: the file beside it with the same
+// name and the extension .tga or .bmp (in either case), the first that exists; empty if none.
+// Precondition: isMSHFileName(modelFile).
+std::string textureBeside(const char* modelFile);
 
 // Loads the models, textures and generated meshes and gives the shader its constant
 // parameters. Preconditions: gRender initialised, gUseOpenGL set. Missing files are reported by

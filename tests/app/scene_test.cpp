@@ -1,5 +1,6 @@
 #include "scene.h"
 
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -87,16 +88,24 @@ TEST_F(Scene, LoadsItsFilesAndPlacesTheCharactersOnTheFloor) {
     EXPECT_EQ(render.loaded, (std::vector<std::string>{kVertexProgramFile, kFragmentProgramFile}));
 }
 
-TEST_F(Scene, CommandLineModelIsShownInGreyWithoutAFrameRateAndAMissingOneIsEmpty) {
+TEST_F(Scene, CommandLineModelTakesTheTextureBesideItAndTheRateAndAMissingOneIsEmpty) {
     std::filesystem::create_directories("my.models");
     ASSERT_TRUE(rvWriteMeshFile("my.models/hero.msh", tinyCharacter(3), nullptr));
     gCommandLine = "my.models/hero.msh";
     initScene();
     EXPECT_EQ(gModel1->getMesh()->getVertexCount(), 3);
-    EXPECT_STREQ(textureName(gModel1->getMesh()), kGreyTexture);
-    EXPECT_EQ(gModel1->getFrameDuration(), 0.0f);
-    // Its skinning data still reaches the mesh, for the Direct3D effect.
+    EXPECT_STREQ(textureName(gModel1->getMesh()), kGreyTexture); // nothing beside it
+    EXPECT_NEAR(gModel1->getFrameDuration(), 1.0f / 15.0f, 1e-7f);
+    // Its skinning data reaches the mesh, for the Direct3D effect.
     EXPECT_EQ(recorded(gModel1)->boneWeights.size(), 12u);
+    shutdownScene();
+
+    for (const char* texture : {"my.models/hero.BMP", "my.models/hero.tga"}) {
+        std::ofstream(texture) << "image";
+        initScene();
+        EXPECT_STREQ(textureName(gModel1->getMesh()), texture);
+        shutdownScene();
+    }
     shutdownScene();
 
     std::vector<std::string> messages;
