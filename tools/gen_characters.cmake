@@ -13,8 +13,16 @@ add_library(chargen STATIC
 target_include_directories(chargen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/chargen ${CMAKE_SOURCE_DIR}/app)
 target_link_libraries(chargen PUBLIC rvcore)
 
+# Skinned, animated meshes as binary glTF: our characters for standard tools, and models of any
+# shape for the converter's tests. stb writes the PNG of the texture.
+find_package(PkgConfig REQUIRED)
+pkg_check_modules(STB REQUIRED IMPORTED_TARGET stb)
+add_library(gltfwriter STATIC ${CMAKE_CURRENT_LIST_DIR}/gltf/gltfwriter.cpp)
+target_include_directories(gltfwriter PUBLIC ${CMAKE_CURRENT_LIST_DIR}/gltf)
+target_link_libraries(gltfwriter PUBLIC rvcore PRIVATE PkgConfig::STB)
+
 rv_data_tool(gencharacters
              SOURCES ${CMAKE_CURRENT_LIST_DIR}/gencharacters.cpp
              OUTPUTS meshes/zax.MSH meshes/zaphod.MSH "textures/Diffuse Map - Zax.bmp"
                      textures/zaphod_red.tga
-             LIBS chargen)
+             LIBS chargen gltfwriter)

@@ -19,6 +19,10 @@ void meshBounds(const BodyMesh& mesh, V3* lo, V3* hi) {
     }
 }
 
+bool paintTexture(const Character& c, CImage* image) {
+    return toImage(paintAtlas(c.parts, c.look, c.textureSize), c.textureChannels, *image);
+}
+
 bool writeCharacter(const std::string& demoDir, const Character& c,
                     std::vector<std::string>* written, std::string* error) {
     namespace fs = std::filesystem;
@@ -37,8 +41,7 @@ bool writeCharacter(const std::string& demoDir, const Character& c,
         return false;
 
     CImage image;
-    const Picture picture = paintAtlas(c.parts, c.look, c.textureSize);
-    if (!toImage(picture, c.textureChannels, image)) {
+    if (!paintTexture(c, &image)) {
         *error = "cannot create the " + c.name + " texture image";
         return false;
     }
@@ -59,7 +62,7 @@ bool writeCharacter(const std::string& demoDir, const Character& c,
                   record.boneCount, record.frameCount, lo.x, lo.y, lo.z, hi.x, hi.y, hi.z);
     written->push_back(line);
     std::snprintf(line, sizeof line, "%s: %d x %d, %d-bit", texturePath.string().c_str(),
-                  picture.width, picture.height, 8 * c.textureChannels);
+                  image.getWidth(), image.getHeight(), 8 * c.textureChannels);
     written->push_back(line);
     return true;
 }

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "characters.h"
+#include "cimage.h"
 
 namespace chargen {
 
@@ -14,6 +15,9 @@ namespace chargen {
 // texture its size). False with `error` set when a file cannot be written.
 bool writeCharacter(const std::string& demoDir, const Character& character,
                     std::vector<std::string>* written, std::string* error);
+
+// The character's painted texture, as writeCharacter writes it.
+bool paintTexture(const Character& character, CImage* image);
 
 // Bind-pose bounding box of the mesh.
 void meshBounds(const BodyMesh& mesh, V3* lo, V3* hi);

@@ -654,8 +654,9 @@ bool baseColourTexture(const aiScene& scene, const std::string& modelDir, CImage
     const aiMaterial* material =
         scene.mMaterials[std::max_element(faces.begin(), faces.end()) - faces.begin()];
     aiString path;
-    if (material->GetTexture(aiTextureType_BASE_COLOR, 0, &path) != AI_SUCCESS &&
-        material->GetTexture(aiTextureType_DIFFUSE, 0, &path) != AI_SUCCESS) {
+    if ((material->GetTexture(aiTextureType_BASE_COLOR, 0, &path) != AI_SUCCESS ||
+         path.length == 0) &&
+        (material->GetTexture(aiTextureType_DIFFUSE, 0, &path) != AI_SUCCESS || path.length == 0)) {
         *error = "its largest material has no base-colour texture";
         return false;
     }
