@@ -60,6 +60,9 @@ int main(int argc, char** argv) {
             options.keepUnits = true;
         } else if (arg == "--force") {
             options.force = true;
+        } else if (arg == "--help" || arg == "-h") {
+            std::fputs(kUsage, stdout);
+            return 0;
         } else if (arg == "--list") {
             list = true;
         } else if (arg.rfind("--", 0) == 0) {
