@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Fuzzes the program's file readers with libFuzzer (clang, AddressSanitizer and
 # UndefinedBehaviorSanitizer) in a build folder of its own, build-fuzz/.
-#   scripts/fuzz.sh TARGET SECONDS     TARGET: mesh bmp tga glyph arb effect, or all
+#   scripts/fuzz.sh TARGET SECONDS     TARGET: mesh bmp tga glyph arb effect convert, or all
 # Each target starts from the seeds written at build time and from what earlier runs found
 # interesting (build-fuzz/corpus/TARGET/), with the dictionary of its format's tags. A crash,
 # a leak or undefined behaviour stops the run with status 1 and leaves the input as
@@ -10,7 +10,7 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mesh bmp tga glyph arb effect)
+targets=(mesh bmp tga glyph arb effect convert)
 target=${1:?usage: scripts/fuzz.sh TARGET SECONDS (TARGET: ${targets[*]} or all)}
 seconds=${2:?usage: scripts/fuzz.sh TARGET SECONDS}
 if [ "$target" = all ]; then
@@ -22,7 +22,7 @@ fi
 # The source file whose coverage each target reports.
 declare -A reader=(
   [mesh]=rvmeshfile.cpp [bmp]=cimage.cpp [tga]=cimage.cpp [glyph]=rvhudtextmanager.cpp
-  [arb]=rvfile.cpp [effect]=fxparser.cpp
+  [arb]=rvfile.cpp [effect]=fxparser.cpp [convert]=convert.cpp
 )
 
 build=build-fuzz

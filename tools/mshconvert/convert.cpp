@@ -17,6 +17,9 @@ namespace mshconvert {
 
 namespace {
 
+// The longest clip written: 40 minutes at 15 key frames per second.
+constexpr double kMaxFrames = 36000;
+
 // 4 × 4 affine transforms in double precision, column-vector convention (p' = M · p), row by
 // row: the library's convention, so that its matrices copy over as they are.
 struct Mat4 {
@@ -165,24 +168,23 @@ std::pair<unsigned, double> segment(const Key* keys, unsigned count, double tick
     return {i, span > 0 ? (ticks - keys[i].mTime) / span : 0.0};
 }
 
-aiVector3D lerpKeys(const aiVectorKey* keys, unsigned count, double ticks, aiVector3D fallback) {
+// A channel's value at a time: its keys blended, held beyond them, or the fallback without any.
+template <class Key, class Value, class Blend>
+Value sampleKeys(const Key* keys, unsigned count, double ticks, Value fallback, Blend blend) {
     if (count == 0)
         return fallback;
     auto [i, t] = segment(keys, count, ticks);
-    if (t == 0.0)
-        return keys[i].mValue;
-    aiVector3D a = keys[i].mValue, b = keys[i + 1].mValue;
-    return a + (b - a) * static_cast<ai_real>(t);
+    return t == 0.0 ? keys[i].mValue
+                    : blend(keys[i].mValue, keys[i + 1].mValue, static_cast<ai_real>(t));
 }
 
-aiQuaternion slerpKeys(const aiQuatKey* keys, unsigned count, double ticks, aiQuaternion fallback) {
-    if (count == 0)
-        return fallback;
-    auto [i, t] = segment(keys, count, ticks);
-    if (t == 0.0)
-        return keys[i].mValue;
+aiVector3D lerp(const aiVector3D& a, const aiVector3D& b, ai_real t) {
+    return a + (b - a) * t;
+}
+
+aiQuaternion slerp(const aiQuaternion& a, const aiQuaternion& b, ai_real t) {
     aiQuaternion out;
-    aiQuaternion::Interpolate(out, keys[i].mValue, keys[i + 1].mValue, static_cast<ai_real>(t));
+    aiQuaternion::Interpolate(out, a, b, t);
     return out.Normalize();
 }
 
@@ -210,9 +212,9 @@ private:
             aiQuaternion rotation;
             node->mTransformation.Decompose(scaling, rotation, position);
             const aiNodeAnim* ch = c->second;
-            position = lerpKeys(ch->mPositionKeys, ch->mNumPositionKeys, ticks, position);
-            rotation = slerpKeys(ch->mRotationKeys, ch->mNumRotationKeys, ticks, rotation);
-            scaling = lerpKeys(ch->mScalingKeys, ch->mNumScalingKeys, ticks, scaling);
+            position = sampleKeys(ch->mPositionKeys, ch->mNumPositionKeys, ticks, position, lerp);
+            rotation = sampleKeys(ch->mRotationKeys, ch->mNumRotationKeys, ticks, rotation, slerp);
+            scaling = sampleKeys(ch->mScalingKeys, ch->mNumScalingKeys, ticks, scaling, lerp);
             aiMatrix4x4 m(scaling, rotation, position);
             local = fromAi(m);
         }
@@ -353,6 +355,32 @@ Influences quantise(std::vector<std::pair<double, unsigned>> list, Report* repor
     return out;
 }
 
+// What the library hands over is not checked for numbers that are not finite; the file must not
+// hold any (our reader refuses them).
+bool allFinite(const rvMeshFile& r, std::string* error) {
+    auto finite = [](const std::vector<float>& values) {
+        return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+    };
+    const std::pair<const char*, const std::vector<float>*> arrays[] = {
+        {"positions", &r.positions},
+        {"normals", &r.normals},
+        {"tangents", &r.tangents},
+        {"texture coordinates", &r.texCoords}};
+    for (const auto& [name, values] : arrays)
+        if (!finite(*values)) {
+            *error = std::string("the model's ") + name + " (or the transforms that place them) " +
+                     "hold values that are not finite numbers";
+            return false;
+        }
+    for (const rvBoneKey& k : r.boneKeys)
+        if (!finite({k.rotation.w, k.rotation.x, k.rotation.y, k.rotation.z, k.translation.x,
+                     k.translation.y, k.translation.z})) {
+            *error = "the clip's transforms give keys that are not finite numbers";
+            return false;
+        }
+    return true;
+}
+
 } // namespace
 
 Scene importModel(const std::string& path, std::string* error) {
@@ -468,7 +496,8 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
             unsigned index = boneOf(&bones, node, fromAi(bone->mOffsetMatrix) * toMesh);
             for (unsigned w = 0; w < bone->mNumWeights; ++w) {
                 const aiVertexWeight& vw = bone->mWeights[w];
-                if (vw.mVertexId < mesh->mNumVertices && vw.mWeight > 0)
+                if (vw.mVertexId < mesh->mNumVertices && vw.mWeight > 0 &&
+                    std::isfinite(vw.mWeight))
                     influences[first + vw.mVertexId].push_back({vw.mWeight, index});
             }
         }
@@ -482,8 +511,15 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
                 ++report->skippedFaces;
                 continue;
             }
-            for (unsigned k = 0; k < 3; ++k)
+            for (unsigned k = 0; k < 3; ++k) {
+                if (face.mIndices[k] >= mesh->mNumVertices) {
+                    *error = "a face of mesh \"" + std::string(mesh->mName.C_Str()) +
+                             "\" names vertex " + std::to_string(face.mIndices[k]) + " of " +
+                             std::to_string(mesh->mNumVertices);
+                    return false;
+                }
                 indices.push_back(static_cast<std::uint32_t>(first + face.mIndices[k]));
+            }
         }
         ++report->meshes;
     }
@@ -569,7 +605,7 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
             std::string("the model has ") +
             (hasSkeleton ? "a skeleton but no animation" : "no skeleton or animation") +
             ": written as a static mesh in the pose of its nodes");
-        return true;
+        return allFinite(*out, error);
     }
 
     if (bones.size() > 255) {
@@ -590,7 +626,15 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
     // The clip, sampled at the key-frame rate; the end is the start again and not repeated.
     const double tps = ticksPerSecond(clip);
     const double seconds = clip->mDuration / tps;
-    const unsigned frames = std::max<long>(1, std::lround(seconds * options.framesPerSecond));
+    const double wanted = seconds * options.framesPerSecond;
+    if (!(wanted >= 0 && wanted <= kMaxFrames)) {
+        *error = "the clip lasts " + std::to_string(seconds) + " s: at " +
+                 std::to_string(options.framesPerSecond) +
+                 " key frames per second that is not 1 to " + std::to_string(kMaxFrames) +
+                 " key frames";
+        return false;
+    }
+    const unsigned frames = std::max<unsigned>(1, static_cast<unsigned>(std::lround(wanted)));
     report->clipName = clip->mName.C_Str();
     report->clipSeconds = seconds;
     report->frames = frames;
@@ -637,7 +681,7 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
         *error = text.str();
         return false;
     }
-    return true;
+    return allFinite(*out, error);
 }
 
 bool baseColourTexture(const aiScene& scene, const std::string& modelDir, CImage* image,

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# Line coverage of each file reader by what its fuzzer has found: replays the seeds and the
+# corpus of scripts/fuzz.sh (build-fuzz/corpus/TARGET/) once in a build with clang's
+# source-based coverage (build-fuzz-cov/) and prints, per target, the lines of the reader's own
+# source file that ran.
+#   scripts/fuzz-coverage.sh TARGET     TARGET: mesh bmp tga glyph arb effect convert, or all
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+targets=(mesh bmp tga glyph arb effect convert)
+target=${1:?usage: scripts/fuzz-coverage.sh TARGET (TARGET: ${targets[*]} or all)}
+if [ "$target" = all ]; then
+  selected=("${targets[@]}")
+else
+  selected=("$target")
+fi
+declare -A reader=(
+  [mesh]=rvrender/source/rvmeshfile.cpp [bmp]=rvrender/source/cimage.cpp
+  [tga]=rvrender/source/cimage.cpp [glyph]=rvrender/source/rvhudtextmanager.cpp
+  [arb]=rvrender/source/rvfile.cpp [effect]=compat/d3d9/src/fxparser.cpp
+  [convert]=tools/mshconvert/convert.cpp
+)
+
+build=build-fuzz-cov
+if [ ! -f "$build/CMakeCache.txt" ]; then
+  flags="-fprofile-instr-generate -fcoverage-mapping"
+  CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
+    -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
+fi
+cmake --build "$build" -j"$(nproc)" --target "${selected[@]/#/fuzz_}" >/dev/null
+
+for t in "${selected[@]}"; do
+  corpus=build-fuzz/corpus/$t
+  mkdir -p "$corpus"
+  rm -f "$build/$t.profraw"
+  LLVM_PROFILE_FILE="$build/$t.profraw" "$build/tests/fuzz/fuzz_$t" -runs=0 \
+    "$corpus" "$build/tests/fuzz/seeds/$t" >"$build/cov-$t.log" 2>&1 ||
+    { echo "replaying $t failed: see $build/cov-$t.log" >&2; exit 1; }
+  llvm-profdata-14 merge -sparse "$build/$t.profraw" -o "$build/$t.profdata"
+  # The report's columns: file, regions (3), functions (3), lines: count, missed, cover.
+  llvm-cov-14 report "$build/tests/fuzz/fuzz_$t" -instr-profile="$build/$t.profdata" \
+    "${reader[$t]}" | awk -v t="$t" -v f="${reader[$t]}" -v n="$(ls "$corpus" | wc -l)" '
+      $1 ~ /\.cpp$/ { printf "  %s: %s, %d of %d lines (%s), corpus %d inputs\n", t, f, $8 - $9, $8, $10, n }'
+done
