@@ -47,13 +47,13 @@ SOAK_INTERVAL=${SOAK_INTERVAL:-$((SOAK_SECONDS / 180))}
 [ "$SOAK_INTERVAL" -lt 2 ] && SOAK_INTERVAL=2
 [ "$SOAK_INTERVAL" -gt 10 ] && SOAK_INTERVAL=10
 
-# The noise, measured on llvmpipe with both back ends over one-minute runs (a 40 s fit after a
-# 20 s warm-up) and thirty-minute ones, stays within a few hundred KiB per minute either way:
-# the allocator's free lists and Mesa's buffer pools settle in steps of 128–512 KiB as the
-# window changes size and the wireframe and full-screen paths are taken. A mesh or texture
-# lost on every character switch or full-screen change costs megabytes per minute at the rate
-# this script presses those keys (a handful of times a minute), and a few bytes lost per frame
-# at several hundred frames per second cost tens of megabytes; 1 MiB per minute lies between.
+# The noise on llvmpipe: the resident memory settles in steps of 100 KiB to 1.5 MiB (the
+# allocator's free lists, Mesa's buffer pools and shader variants) as the window changes size
+# and the wireframe and full-screen paths are taken; thirty-minute runs fitted 0.7 KiB/min on
+# OpenGL and about 100 KiB/min on Direct3D. A mesh or texture lost on every character switch
+# or full-screen change costs megabytes per minute at the rate this script presses those keys
+# (a few times a minute), and a few bytes lost per frame at a hundred frames per second or more
+# cost tens of megabytes; 1 MiB per minute lies between.
 soak_max_growth=${SOAK_MAX_GROWTH:-1024}
 
 export E2E_BACKEND=$3
