@@ -22,12 +22,11 @@ declare -A reader=(
 )
 
 build=build-fuzz-cov
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  flags="-fprofile-instr-generate -fcoverage-mapping"
-  CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
-    -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
-fi
+# Configured every time, so that a target added since the last run is known.
+flags="-fprofile-instr-generate -fcoverage-mapping"
+CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
+  -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${selected[@]/#/fuzz_}" >/dev/null
 
 for t in "${selected[@]}"; do

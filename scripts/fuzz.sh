@@ -26,10 +26,9 @@ declare -A reader=(
 )
 
 build=build-fuzz
-if [ ! -f "$build/CMakeCache.txt" ]; then
-  CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
-fi
+# Configured every time, so that a target added since the last run is known.
+CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+  -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
 cmake --build "$build" -j"$(nproc)" --target "${selected[@]/#/fuzz_}" >/dev/null
 
 status=0
