@@ -30,6 +30,11 @@ aiMatrix4x4 matrix(FuzzedDataProvider& in) {
     return m;
 }
 
+// The library's destructors free an array only when its count is not zero.
+template <class T> T* array(unsigned count) {
+    return count ? new T[count] : nullptr;
+}
+
 aiString name(unsigned index) {
     return aiString("n" + std::to_string(index));
 }
@@ -63,7 +68,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
     // Meshes, each held by one node.
     scene.mNumMeshes = in.ConsumeIntegralInRange<unsigned>(0, 3);
-    scene.mMeshes = new aiMesh*[scene.mNumMeshes];
+    scene.mMeshes = array<aiMesh*>(scene.mNumMeshes);
     std::vector<std::vector<unsigned>> held(nodes);
     for (unsigned m = 0; m < scene.mNumMeshes; ++m) {
         aiMesh* mesh = scene.mMeshes[m] = new aiMesh();
@@ -86,13 +91,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 face.mIndices[k] = in.ConsumeIntegralInRange<unsigned>(0, mesh->mNumVertices);
         }
         mesh->mNumBones = in.ConsumeIntegralInRange<unsigned>(0, 6);
-        mesh->mBones = new aiBone*[mesh->mNumBones];
+        mesh->mBones = array<aiBone*>(mesh->mNumBones);
         for (unsigned b = 0; b < mesh->mNumBones; ++b) {
             aiBone* bone = mesh->mBones[b] = new aiBone();
             bone->mName = name(in.ConsumeIntegralInRange<unsigned>(0, nodes)); // n(nodes): none
             bone->mOffsetMatrix = matrix(in);
             bone->mNumWeights = in.ConsumeIntegralInRange<unsigned>(0, 8);
-            bone->mWeights = new aiVertexWeight[bone->mNumWeights];
+            bone->mWeights = array<aiVertexWeight>(bone->mNumWeights);
             for (unsigned w = 0; w < bone->mNumWeights; ++w)
                 bone->mWeights[w] = aiVertexWeight(
                     in.ConsumeIntegralInRange<unsigned>(0, mesh->mNumVertices), number(in));
@@ -108,27 +113,27 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // A clip, or none.
     if (in.ConsumeBool()) {
         scene.mNumAnimations = 1;
-        scene.mAnimations = new aiAnimation*[1];
+        scene.mAnimations = array<aiAnimation*>(1);
         aiAnimation* clip = scene.mAnimations[0] = new aiAnimation();
         clip->mDuration = number(in);
         clip->mTicksPerSecond = number(in);
         clip->mNumChannels = in.ConsumeIntegralInRange<unsigned>(0, 4);
-        clip->mChannels = new aiNodeAnim*[clip->mNumChannels];
+        clip->mChannels = array<aiNodeAnim*>(clip->mNumChannels);
         for (unsigned c = 0; c < clip->mNumChannels; ++c) {
             aiNodeAnim* ch = clip->mChannels[c] = new aiNodeAnim();
             ch->mNodeName = name(in.ConsumeIntegralInRange<unsigned>(0, nodes - 1));
             ch->mNumPositionKeys = in.ConsumeIntegralInRange<unsigned>(0, 3);
-            ch->mPositionKeys = new aiVectorKey[ch->mNumPositionKeys];
+            ch->mPositionKeys = array<aiVectorKey>(ch->mNumPositionKeys);
             for (unsigned k = 0; k < ch->mNumPositionKeys; ++k)
                 ch->mPositionKeys[k] =
                     aiVectorKey(number(in), aiVector3D(number(in), number(in), number(in)));
             ch->mNumRotationKeys = in.ConsumeIntegralInRange<unsigned>(0, 3);
-            ch->mRotationKeys = new aiQuatKey[ch->mNumRotationKeys];
+            ch->mRotationKeys = array<aiQuatKey>(ch->mNumRotationKeys);
             for (unsigned k = 0; k < ch->mNumRotationKeys; ++k)
                 ch->mRotationKeys[k] = aiQuatKey(
                     number(in), aiQuaternion(number(in), number(in), number(in), number(in)));
             ch->mNumScalingKeys = in.ConsumeIntegralInRange<unsigned>(0, 3);
-            ch->mScalingKeys = new aiVectorKey[ch->mNumScalingKeys];
+            ch->mScalingKeys = array<aiVectorKey>(ch->mNumScalingKeys);
             for (unsigned k = 0; k < ch->mNumScalingKeys; ++k)
                 ch->mScalingKeys[k] =
                     aiVectorKey(number(in), aiVector3D(number(in), number(in), number(in)));
