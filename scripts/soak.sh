@@ -112,25 +112,11 @@ soak_fly() {
     [ "$(soak_fields 6-8)" != "$before" ] || e2e_fail "holding $1 did not move the camera ($before)"
 }
 
-# Moves the mouse ($1, $2) pixels away from the window's centre, where the demo puts it back
-# every frame, and waits until the view has turned. The position is given absolutely: a
-# relative move could start from where the pointer was before the demo's last warp had
-# landed. A move made between the demo reading the pointer and putting it back is lost, so it
-# is tried again a few times.
+# Moves the mouse ($1, $2) pixels from the window's centre until the view has turned.
 soak_look() {
-    local before size try
+    local before
     before=$(soak_fields 10-12)
-    size=$(xdotool getwindowgeometry "$E2E_WIN" | awk '$1 == "Geometry:" {sub("x", " ", $2); print $2}')
-    for try in 1 2 3 4 5; do
-        e2e_focus
-        xdotool mousemove --window "$E2E_WIN" $((${size% *} / 2 + $1)) $((${size#* } / 2 + $2))
-        e2e_wait_frames 3
-        if [ "$(soak_fields 10-12)" != "$before" ]; then
-            e2e_wait_frames 2
-            return 0
-        fi
-    done
-    e2e_fail "moving the mouse by ($1, $2) did not turn the view ($before)"
+    e2e_move_mouse "$1" "$2" "(lx \" \" ly \" \" lz) != \"$before\""
 }
 
 # Flies forward and back, left and right, up and down, and looks right, up and back again:

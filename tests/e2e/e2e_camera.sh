@@ -50,15 +50,10 @@ e2e_expect "$y2" -lt $((y1 - 30)) "Page Down lowers it again"
 # The cursor is pinned to the centre every frame; a move of 40 pixels to the right turns the
 # view 8 degrees to the right, so the character moves left.
 read -r n xm0 y <<<"$(measure before-mouse)"
-e2e_focus
-xdotool mousemove_relative -- 40 0
-e2e_until 'lx > 0.1'
-e2e_wait_frames 2
+e2e_move_mouse 40 0 'lx > 0.1'
 read -r n xm1 y <<<"$(measure mouse-right)"
 e2e_expect "$xm1" -lt $((xm0 - 30)) "moving the mouse right turns the view right"
-xdotool mousemove_relative -- 0 -40
-e2e_until 'ly > 0.1'
-e2e_wait_frames 2
+e2e_move_mouse 0 -40 'ly > 0.1'
 read -r n x ym <<<"$(measure mouse-up)"
 e2e_expect "$ym" -gt $((y + 30)) "moving the mouse up tilts the view up: the character moves down"
 

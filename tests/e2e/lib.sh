@@ -161,6 +161,26 @@ e2e_wait_time() {
     e2e_until "time >= $now + $1"
 }
 
+# Moves the mouse ($1, $2) pixels away from the window's centre, where the demo puts it back
+# every frame, until the last frame satisfies the condition $3, and waits for two more frames.
+# The position is given absolutely: a relative move could start from where the pointer was
+# before the demo's last warp had landed. A move made between the demo reading the pointer and
+# putting it back is lost, so it is tried again a few times.
+e2e_move_mouse() {
+    local size try
+    size=$(xdotool getwindowgeometry "$E2E_WIN" | awk '$1 == "Geometry:" {sub("x", " ", $2); print $2}')
+    for try in 1 2 3 4 5; do
+        e2e_focus
+        xdotool mousemove --window "$E2E_WIN" $((${size% *} / 2 + $1)) $((${size#* } / 2 + $2))
+        e2e_wait_frames 3
+        if e2e_frame_is "$3"; then
+            e2e_wait_frames 2
+            return 0
+        fi
+    done
+    e2e_fail "moving the mouse by ($1, $2) did not bring: $3 (last frame: $(e2e_frame_line))"
+}
+
 # Holds a key (an xdotool key name; "alt+Return" holds both) until the last frame satisfies
 # the condition $2, lets go, and waits for two more frames.
 e2e_press() {
