@@ -195,8 +195,8 @@ TEST(Mshconvert, OurCharactersComeBackFromGlbInTheirOwnPoses) {
             return v;
         });
         EXPECT_LT(error3d, 1e-3 * report.height);
-        std::printf("round trip: %u vertices, largest error %.3g (of %g)\n", r.vertexCount,
-                    error3d, report.height);
+        std::printf("round trip: %u vertices, largest error %.3g (of %g)\n", r.vertexCount, error3d,
+                    report.height);
         std::remove(path.c_str());
     }
 }
