@@ -7,27 +7,10 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mesh bmp tga glyph arb effect convert)
-target=${1:?usage: scripts/fuzz-coverage.sh TARGET (TARGET: ${targets[*]} or all)}
-if [ "$target" = all ]; then
-  selected=("${targets[@]}")
-else
-  selected=("$target")
-fi
-declare -A reader=(
-  [mesh]=rvrender/source/rvmeshfile.cpp [bmp]=rvrender/source/cimage.cpp
-  [tga]=rvrender/source/cimage.cpp [glyph]=rvrender/source/rvhudtextmanager.cpp
-  [arb]=rvrender/source/rvfile.cpp [effect]=compat/d3d9/src/fxparser.cpp
-  [convert]=tools/mshconvert/convert.cpp
-)
-
+source scripts/fuzz-targets.sh
+fuzz_select "scripts/fuzz-coverage.sh TARGET" "${1:-}"
 build=build-fuzz-cov
-# Configured every time, so that a target added since the last run is known.
-flags="-fprofile-instr-generate -fcoverage-mapping"
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
-  -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target "${selected[@]/#/fuzz_}" >/dev/null
+fuzz_build "$build" "-fprofile-instr-generate -fcoverage-mapping"
 
 for t in "${selected[@]}"; do
   corpus=build-fuzz/corpus/$t
@@ -41,7 +24,7 @@ for t in "${selected[@]}"; do
   # functions the target reaches are those with a line run; the whole file includes writers and
   # the rest that no reader calls.
   llvm-cov-14 report "$build/tests/fuzz/fuzz_$t" -instr-profile="$build/$t.profdata" \
-    -show-functions "${reader[$t]}" | awk -v t="$t" -v f="${reader[$t]}" -v n="$(ls "$corpus" | wc -l)" '
+    -show-functions "${fuzz_reader[$t]}" | awk -v t="$t" -v f="${fuzz_reader[$t]}" -v n="$(ls "$corpus" | wc -l)" '
       NF == 10 && $1 != "TOTAL" && $5 ~ /^[0-9]+$/ { all += $5; run += $5 - $6; if ($5 > $6) { reached += $5; hit += $5 - $6 } }
       END { printf "  %s: %s, %d of %d lines in the functions reached (%.1f%%), %d of %d in the file, corpus %d inputs\n",
                    t, f, hit, reached, 100 * hit / reached, run, all, n }'

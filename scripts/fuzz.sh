@@ -10,29 +10,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-targets=(mesh bmp tga glyph arb effect convert)
-target=${1:?usage: scripts/fuzz.sh TARGET SECONDS (TARGET: ${targets[*]} or all)}
+source scripts/fuzz-targets.sh
+fuzz_select "scripts/fuzz.sh TARGET SECONDS" "${1:-}"
 seconds=${2:?usage: scripts/fuzz.sh TARGET SECONDS}
-if [ "$target" = all ]; then
-  selected=("${targets[@]}")
-else
-  selected=("$target")
-fi
-
-# The source file whose coverage each target reports.
-declare -A reader=(
-  [mesh]=rvmeshfile.cpp [bmp]=cimage.cpp [tga]=cimage.cpp [glyph]=rvhudtextmanager.cpp
-  [arb]=rvfile.cpp [effect]=fxparser.cpp [convert]=convert.cpp
-)
-
 build=build-fuzz
-# Configured every time, so that a target added since the last run is known.
-CC=clang-14 CXX=clang++-14 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
-cmake --build "$build" -j"$(nproc)" --target "${selected[@]/#/fuzz_}" >/dev/null
+fuzz_build "$build"
 
 status=0
 for t in "${selected[@]}"; do
+  file=$(basename "${fuzz_reader[$t]}")
   corpus=$build/corpus/$t
   mkdir -p "$corpus" "$build/findings"
   dict=()
@@ -49,11 +35,11 @@ for t in "${selected[@]}"; do
   fi
   runs=$(awk '/stat::number_of_executed_units/ {print $2}' "$log")
   # Edges reached over all edges of the functions defined in the reader's source file.
-  read -r hit all < <(grep -E "^(UN)?COVERED_FUNC" "$log" | grep "/${reader[$t]}:" |
+  read -r hit all < <(grep -E "^(UN)?COVERED_FUNC" "$log" | grep "/$file:" |
     awk '/^COVERED_FUNC/ { split($5, e, "/"); h += e[1]; a += e[2] }
          /^UNCOVERED_FUNC/ { u++ } END { print h + 0, a + 0 }')
-  uncovered=$(grep -E "^UNCOVERED_FUNC" "$log" | grep -c "/${reader[$t]}:" || true)
-  echo "  $t: $runs executions, ${reader[$t]}: $hit of $all edges in the functions reached," \
+  uncovered=$(grep -E "^UNCOVERED_FUNC" "$log" | grep -c "/$file:" || true)
+  echo "  $t: $runs executions, $file: $hit of $all edges in the functions reached," \
        "$uncovered functions not reached, corpus $(ls "$corpus" | wc -l) inputs"
 done
 exit $status
