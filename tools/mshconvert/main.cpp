@@ -10,6 +10,7 @@
 
 #include <assimp/scene.h>
 
+#include "assets.h"
 #include "convert.h"
 
 namespace {
@@ -43,19 +44,14 @@ int main(int argc, char** argv) {
     bool list = false;
     for (int i = 1; i < argc; ++i) {
         std::string arg = argv[i];
-        auto value = [&](const char* what) -> const char* {
-            return i + 1 < argc ? argv[++i] : (usage((arg + " needs " + what).c_str()), nullptr);
-        };
+        const bool takesValue = arg == "--fps" || arg == "--height" || arg == "--clip";
+        if (takesValue && i + 1 == argc)
+            return usage((arg + " needs a value").c_str());
         if (arg == "--fps" || arg == "--height") {
-            const char* v = value("a number");
-            double* target = arg == "--fps" ? &options.framesPerSecond : &options.height;
-            if (!v || !number(v, target))
-                return v ? usage((arg + " needs a positive number").c_str()) : 2;
+            if (!number(argv[++i], arg == "--fps" ? &options.framesPerSecond : &options.height))
+                return usage((arg + " needs a positive number").c_str());
         } else if (arg == "--clip") {
-            const char* v = value("a name or number");
-            if (!v)
-                return 2;
-            options.clip = v;
+            options.clip = argv[++i];
         } else if (arg == "--keep-units") {
             options.keepUnits = true;
         } else if (arg == "--force") {
@@ -149,9 +145,10 @@ int main(int argc, char** argv) {
                     report.verticesLosingWeight, report.largestWeightLost);
     if (report.skippedFaces)
         std::printf(" %u points and lines were left out.", report.skippedFaces);
-    if (report.bones > 56)
-        std::printf(" It has more bones than the Direct3D effect's 56: that back end shows it in "
-                    "the pose of its file.");
+    if (report.bones > kEffectBones)
+        std::printf(" It has more bones than the Direct3D effect's %d: that back end shows it in "
+                    "the pose of its file.",
+                    kEffectBones);
     for (const std::string& note : report.notes)
         std::printf(" Note: %s.", note.c_str());
     std::printf("%s\n", textureLine.c_str());
