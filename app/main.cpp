@@ -1,5 +1,6 @@
-// The program's entry point: creates the window, asks which renderer to use, loads the scene
-// and runs the frame loop until the window is closed (Escape or the close box).
+// The program: creates the window, asks which renderer to use, loads the scene and runs the
+// frame loop until the window is closed (Escape or the close box). The platform's entry point
+// (main_sdl.cpp: main; main_win32.cpp: WinMain) calls rvAppMain.
 //
 // Usage: brindle [model.MSH]   A mesh file named as the first argument replaces the first
 // character; it is opened exactly as given, relative to the working directory.
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <string>
 
+#include "appmain.h"
 #include "backends.h"
 #include "frame.h"
 #include "rvcamera.h"
@@ -120,8 +122,8 @@ void shutdown() {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    gCommandLine = argc > 1 ? argv[1] : nullptr;
+int rvAppMain(void* instance, const char* commandLine) {
+    gCommandLine = commandLine;
 
     if (!zrPlatformInit()) {
         return 1;
@@ -129,9 +131,7 @@ int main(int argc, char** argv) {
     const zrWindowParams params = {
         "Tamsk - Brindle", kWindowStyle, kWindowExStyle, 800, 600, -1, -1,
     };
-    // There is no module handle on this platform; create only asks for a non-null one.
-    static char moduleHandle;
-    if (!gWindow->create(&moduleHandle, &params)) {
+    if (!gWindow->create(instance, &params)) {
         zrPlatformShutdown();
         return 1;
     }

@@ -105,7 +105,7 @@ struct Direct3D {
         pp.AutoDepthStencilFormat = D3DFMT_D24S8;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
         if (!d3d ||
-            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window->getHwnd(),
+            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()),
                               D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK) {
             device = nullptr;
             error = "no Direct3D device";

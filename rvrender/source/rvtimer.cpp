@@ -1,19 +1,5 @@
 #include "rvtimer.h"
 
-#include <chrono>
-
-namespace {
-
-std::int64_t steadyClockNanoseconds() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
-        .count();
-}
-
-} // namespace
-
-rvTimer::rvTimer() : rvTimer(steadyClockNanoseconds, 1.0e-9) {}
-
 rvTimer::rvTimer(Clock clock, double secondsPerCount)
     : mClock(clock), mClockPeriod(secondsPerCount), mStartCount(0), mLastCount(0),
       mSecondsPerCount(0.0), mElapsed(0.0f), mPaused(false) {}

@@ -6,15 +6,17 @@
 
 class rvTimer {
 public:
-    // A clock source returning a monotonic count; the default is std::chrono::steady_clock in
-    // nanoseconds. Tests pass their own.
+    // A clock source returning a monotonic count. The default is the platform's: Windows'
+    // performance counter (rvtimer_win32.cpp), elsewhere std::chrono::steady_clock in
+    // nanoseconds (rvtimer_steady.cpp). Tests pass their own.
     using Clock = std::int64_t (*)();
 
     rvTimer();
     explicit rvTimer(Clock clock, double secondsPerCount);
 
     // Takes the clock's period and reads the start time. False, and nothing changed, when the
-    // clock has no usable period (secondsPerCount not above 0); the steady clock always has one.
+    // clock has no usable period (secondsPerCount not above 0): a system without a performance
+    // counter; the steady clock always has one.
     bool init();
     // Measures the time since the previous tick (0 while paused).
     void tick();

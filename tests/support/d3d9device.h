@@ -53,7 +53,9 @@ protected:
             d3d->Release();
         mSandbox.reset();
     }
-    static HWND hwnd() { return testsupport::window(kWidth, kHeight)->getHwnd(); }
+    static HWND hwnd() {
+        return static_cast<HWND>(testsupport::window(kWidth, kHeight)->getHwnd());
+    }
 
     std::vector<D3DCOLOR> readBack() { return testsupport::readBackBuffer(device); }
     // One pixel of the back buffer, (0, 0) at the top left; alpha ignored.

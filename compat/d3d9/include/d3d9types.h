@@ -33,8 +33,11 @@ typedef const void* LPCVOID;
 typedef char CHAR;
 typedef const char* LPCSTR;
 typedef char* LPSTR;
-// The platform layer's native window (an SDL window on Linux).
-typedef void* HWND;
+// The platform layer's native window (an SDL window on Linux): a distinct pointer type, as
+// in the Windows headers, so that code handing a plain pointer where a window is expected
+// fails to compile here as it would there.
+struct HWND__;
+typedef HWND__* HWND;
 typedef void* HANDLE;
 typedef void* HMONITOR;
 typedef void* HDC;

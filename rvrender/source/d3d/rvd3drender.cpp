@@ -1,5 +1,6 @@
 #include "rvd3drender.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <string>
@@ -84,7 +85,7 @@ D3DPRESENT_PARAMETERS rvD3DRender::presentParameters(bool fullScreen) const {
     pp.EnableAutoDepthStencil = TRUE;
     pp.AutoDepthStencilFormat = D3DFMT_D24S8;
     pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-    pp.hDeviceWindow = mWindow ? mWindow->getHwnd() : nullptr;
+    pp.hDeviceWindow = mWindow ? static_cast<HWND>(mWindow->getHwnd()) : nullptr;
     D3DDISPLAYMODE mode;
     if (fullScreen && mD3D && mD3D->GetAdapterDisplayMode(D3DADAPTER_DEFAULT, &mode) == D3D_OK) {
         pp.BackBufferWidth = mode.Width;
@@ -123,7 +124,7 @@ bool rvD3DRender::init(zrWindow* window) {
     const DWORD flags = caps.VertexProcessingCaps != 0 ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                                        : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
     D3DPRESENT_PARAMETERS pp = presentParameters(false);
-    if (mD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window->getHwnd(), flags, &pp,
+    if (mD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()), flags, &pp,
                            &mDevice) != D3D_OK) {
         mDevice = nullptr;
         return false;
@@ -459,8 +460,12 @@ void rvD3DRender::loadFX(rvShader* shader) {
     if (FAILED(D3DXCreateEffectFromFileA(mDevice, file.c_str(), nullptr, nullptr, 0, nullptr,
                                          &shader->effect, &errors))) {
         shader->effect = nullptr;
-        const std::string text =
-            errors ? static_cast<const char*>(errors->GetBufferPointer()) : file + ": cannot load";
+        // The compiler's text need not end in a NUL inside its buffer (Wine's does not).
+        std::string text = file + ": cannot load";
+        if (errors && errors->GetBufferSize() > 0) {
+            const char* begin = static_cast<const char*>(errors->GetBufferPointer());
+            text.assign(begin, std::find(begin, begin + errors->GetBufferSize(), '\0'));
+        }
         rvShowMessage(text.c_str(), "FX Load Error");
     } else {
         mEffects.push_back(shader->effect);

@@ -1,5 +1,7 @@
 #include "rvgltexturemanager.h"
 
+#include <GL/gl.h>
+#include <GL/glext.h>
 #include <GL/glu.h>
 
 #include <cstring>

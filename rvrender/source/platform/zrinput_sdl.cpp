@@ -1,16 +1,10 @@
-// The input module on SDL2: keyboard and mouse state read into the key table under Win32
-// virtual-key codes. Letters follow the keyboard layout, as virtual-key codes do: the key
-// labelled M is 'M' on an AZERTY keyboard too. Every other key is read by its position.
-#include <cassert>
-
-#include "zrinput.h"
-#include "zrkeytable.h"
+// Keyboard and mouse state on SDL2, read under Win32 virtual-key codes. Letters follow the
+// keyboard layout, as virtual-key codes do: the key labelled M is 'M' on an AZERTY keyboard
+// too. Every other key is read by its position.
+#include "zrinputsource.h"
 #include "zrsdl.h"
-#include "zrwindow.h"
 
 namespace {
-
-zrKeyTable gKeys;
 
 struct ScancodeKey {
     SDL_Scancode scancode;
@@ -93,63 +87,14 @@ void zrSDLKeymapChanged() {
     gLetterKeysStale = true;
 }
 
-namespace zrInput {
-
-void update() {
-    assert(gWindow && "gWindow");
-    bool down[kMaxKeys];
+void zrPollInput(bool down[zrInput::kMaxKeys], int* cursorX, int* cursorY) {
     readKeys(down);
-    int x = 0;
-    int y = 0;
-    const Uint32 buttons = SDL_GetGlobalMouseState(&x, &y);
+    const Uint32 buttons = SDL_GetGlobalMouseState(cursorX, cursorY);
     down[kKeyLeftButton] = (buttons & SDL_BUTTON(SDL_BUTTON_LEFT)) != 0;
     down[kKeyRightButton] = (buttons & SDL_BUTTON(SDL_BUTTON_RIGHT)) != 0;
     down[kKeyMiddleButton] = (buttons & SDL_BUTTON(SDL_BUTTON_MIDDLE)) != 0;
-    gKeys.update(gWindow->getFrameTime(), down);
-    gKeys.setCursorPos(x, y);
 }
 
-bool keyPressed(int key) {
-    return gKeys.keyPressed(key);
-}
-bool leftButtonPressed() {
-    return gKeys.leftButtonPressed();
-}
-bool rightButtonPressed() {
-    return gKeys.rightButtonPressed();
-}
-bool middleButtonPressed() {
-    return gKeys.middleButtonPressed();
-}
-bool anyKeyDown() {
-    return gKeys.anyKeyDown();
-}
-void setKeyDelay(int key, float seconds) {
-    gKeys.setKeyDelay(key, seconds);
-}
-void setKeyState(int which, bool down) {
-    gKeys.setKeyState(which, down);
-}
-void setKeyState(unsigned int key, bool down) {
-    gKeys.setKeyState(key, down);
-}
-
-void setMousePos(int x, int y) {
-    assert(x >= 0 && y >= 0 && "x >= 0 && y >= 0");
-    gKeys.setCursorPos(x, y);
+void zrWarpCursor(int x, int y) {
     SDL_WarpMouseGlobal(x, y);
 }
-
-void setMousePos(zrPoint point) {
-    gKeys.setCursorPos(point.x, point.y);
-    SDL_WarpMouseGlobal(point.x, point.y);
-}
-
-zrPoint getMousePos(zrWindow* window) {
-    const zrKeyTable::Point p = gKeys.getCursorPos();
-    zrPoint point{p.x, p.y};
-    zrScreenToClient(window, &point);
-    return point;
-}
-
-} // namespace zrInput

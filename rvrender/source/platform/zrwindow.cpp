@@ -12,7 +12,7 @@ zrWindow gWindowObject;
 zrWindow* gWindow = &gWindowObject;
 
 zrWindow::zrWindow()
-    : mHwnd(nullptr), mWidth(0), mHeight(0), mStyle(0), mExStyle(0), mCreated(false),
+    : mHwnd(nullptr), mHdc(nullptr), mWidth(0), mHeight(0), mStyle(0), mExStyle(0), mCreated(false),
       mFullscreen(false), mActive(true), mDesiredFrameTime(0.0f), mFrameTime(0.0f), mFPS(0),
       mFrameAccumulator(0.0f), mFPSSeconds(0.0f), mFPSFrames(0), mSavedX(0), mSavedY(0),
       mSavedWidth(0), mSavedHeight(0) {}
@@ -47,12 +47,6 @@ bool zrWindow::createBackBuffer() {
         mBackBuff = std::make_unique<CImage>();
     }
     return mBackBuff->create(mWidth, mHeight, 4);
-}
-
-bool zrWindow::blitBackBuffer() {
-    // Nothing draws into the back buffer on this platform: the renderer owns the window's
-    // pixels, so there is nothing to copy.
-    return mBackBuff && !mBackBuff->empty();
 }
 
 void zrWindow::clearBackBuffer(unsigned char c1, unsigned char c2, unsigned char c3) {

@@ -12,8 +12,9 @@
 
 class CImage;
 
-// The creation record. style / exStyle are the Win32 style bits; the Linux window honours
-// WS_CAPTION (a title bar) and the absence of a sizing border (a fixed-size window).
+// The creation record. style / exStyle are the Win32 style bits; the Windows window uses them
+// as they are, the Linux window honours WS_CAPTION (a title bar) and the absence of a sizing
+// border (a fixed-size window).
 struct zrWindowParams {
     const char* title;
     unsigned int style;
@@ -29,7 +30,8 @@ public:
     zrWindow();
     // instance is the module handle on Windows and ignored (but must not be null) elsewhere.
     // False on a second call, a null instance, or when the window cannot be made with the
-    // requested client size; the reason goes to the debug output (standard error).
+    // requested client size; the reason goes to the debug output (OutputDebugStringA on
+    // Windows, standard error elsewhere).
     virtual bool create(void* instance, const zrWindowParams* params);
     virtual ~zrWindow();
 
@@ -40,8 +42,9 @@ public:
     // Precondition: desiredFPS > 0.
     void setDesiredFPS(unsigned int desiredFPS);
 
-    // The back buffer is a 4-channel client-sized image. On Linux nothing draws into it and
-    // blitBackBuffer only checks it exists (the renderer owns the window's pixels).
+    // The back buffer is a 4-channel client-sized image. On Windows blitBackBuffer copies it
+    // into the window; on Linux it only checks that it exists (the renderer owns the window's
+    // pixels there).
     bool createBackBuffer();
     bool blitBackBuffer();
     void clearBackBuffer(unsigned char c1, unsigned char c2, unsigned char c3);
@@ -53,8 +56,10 @@ public:
     bool toggleFullscreen();
     void setTitle(const char* title);
 
-    // The native window: an SDL_Window* on Linux.
+    // The native window: an HWND on Windows, an SDL_Window* on Linux.
     void* getHwnd() const { return mHwnd; }
+    // The window's own device context (an HDC) on Windows; null elsewhere.
+    void* getHdc() const { return mHdc; }
     // The window object of a native window this layer made, or null.
     static zrWindow* fromHwnd(void* hwnd);
     int getWidth() const { return mWidth; }
@@ -78,6 +83,7 @@ public:
 
 private:
     void* mHwnd;
+    void* mHdc;
     int mWidth;
     int mHeight;
     unsigned int mStyle;

@@ -99,6 +99,12 @@ bool zrWindow::update() {
     return true;
 }
 
+bool zrWindow::blitBackBuffer() {
+    // Nothing draws into the back buffer on this platform: the renderer owns the window's
+    // pixels, so there is nothing to copy.
+    return mBackBuff && !mBackBuff->empty();
+}
+
 bool zrWindow::setWindowSize(int wid, int hgt) {
     if (wid <= 0 || hgt <= 0 || !mHwnd) {
         return false;
