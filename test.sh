@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds everything (engine, tools, generated data, demo, tests, benchmarks) and runs the whole
-# test suite. The tests that need a display (label gl) get a private Xvfb server.
+# Builds everything (engine, tools, generated data, demo, tests, benchmarks, and the Windows
+# program with its tests, cross-built into <build>/windows) and runs the whole test suite, the
+# Windows program's tests under Wine. The tests that need a display (label gl) get a private
+# Xvfb server.
 # Usage: ./test.sh [build-dir]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")"
@@ -9,6 +11,6 @@ rv_ensure_packages test
 
 build=${1:-build}
 cmake -S . -B "$build" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BACKEND_GL=ON -DRV_BACKEND_D3D9=ON \
-  -DRV_BUILD_TESTS=ON -DRV_BUILD_BENCH=ON
+  -DRV_BUILD_TESTS=ON -DRV_BUILD_BENCH=ON -DRV_BUILD_WINDOWS=ON
 cmake --build "$build" -j"$(nproc)"
 ./scripts/with-xvfb.sh ctest --test-dir "$build" --output-on-failure --no-tests=error -j"$(nproc)"

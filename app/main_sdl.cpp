@@ -1,8 +1,7 @@
 // The entry point on Linux.
 #include "appmain.h"
+#include "zrplatform.h"
 
 int main(int argc, char** argv) {
-    // There is no module handle on this platform; the window only asks for a non-null one.
-    static char moduleHandle;
-    return rvAppMain(&moduleHandle, argc > 1 ? argv[1] : nullptr);
+    return rvAppMain(zrModuleHandle(), argc > 1 ? argv[1] : nullptr);
 }

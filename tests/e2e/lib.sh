@@ -115,9 +115,12 @@ e2e_start_xvfb() {
 
 # Starts the demo from its run directory with the given arguments. It appends to the frame
 # report, so that a long run (scripts/soak.sh) can empty the file while the demo writes on.
+# E2E_PROGRAM is the command that starts it (default ./brindle; the Windows build's tests run
+# "scripts/wine.sh brindle.exe").
 e2e_start_demo() {
     : >"$E2E_WORK/frames.log"
-    (cd "$E2E_DEMO_DIR" && BRINDLE_FRAME_REPORT=1 exec ./brindle "$@") \
+    # shellcheck disable=SC2086 # E2E_PROGRAM is a command with its arguments
+    (cd "$E2E_DEMO_DIR" && BRINDLE_FRAME_REPORT=1 exec ${E2E_PROGRAM:-./brindle} "$@") \
         >>"$E2E_WORK/frames.log" 2>"$E2E_WORK/brindle.log" &
     E2E_APP_PID=$!
     E2E_WIN=""
@@ -236,11 +239,18 @@ e2e_demo_running() {
     kill -0 "$E2E_APP_PID" 2>/dev/null
 }
 
-# Finds the demo's main window by its process (its title changes) and gives it the focus.
+# Finds the demo's main window by its process (its title changes: "Tamsk - …" or "FPS= …";
+# under Wine the process has helper windows too) and gives it the focus.
 e2e_find_window() {
-    local deadline=$((SECONDS + 10))
+    local deadline=$((SECONDS + 10)) id
     while [ $SECONDS -lt $deadline ]; do
-        E2E_WIN=$(xdotool search --pid "$E2E_APP_PID" 2>/dev/null | head -1)
+        E2E_WIN=""
+        for id in $(xdotool search --pid "$E2E_APP_PID" 2>/dev/null); do
+            if xdotool getwindowname "$id" 2>/dev/null | grep -Eq '^(Tamsk - |FPS= )'; then
+                E2E_WIN=$id
+                break
+            fi
+        done
         if [ -n "$E2E_WIN" ]; then
             e2e_focus
             return 0

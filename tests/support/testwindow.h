@@ -13,6 +13,7 @@
 
 #include "lsansuppressions.h"
 #include "rvmessage.h"
+#include "zrplatform.h"
 #include "zrwindow.h"
 
 namespace testsupport {
@@ -28,9 +29,8 @@ inline zrWindow* window(int width, int height) {
     static zrWindow* made = [width, height]() -> zrWindow* {
         const char* display = std::getenv("DISPLAY");
         auto* w = new zrWindow;
-        int instance = 0;
         zrWindowParams params = {"test", 0x00C00000u, 0, width, height, 0, 0};
-        if (display && *display && w->create(&instance, &params))
+        if (display && *display && w->create(zrModuleHandle(), &params))
             return w;
         delete w;
         return nullptr;

@@ -9,6 +9,10 @@ struct zrPoint {
     int x, y;
 };
 
+// The program's module handle (an HINSTANCE) on Windows, which the window's create asks for;
+// elsewhere a constant non-null stand-in.
+void* zrModuleHandle();
+
 // Starts the platform layer (video and events). False with a reason on standard error.
 bool zrPlatformInit();
 void zrPlatformShutdown();

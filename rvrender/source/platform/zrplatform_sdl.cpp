@@ -13,6 +13,12 @@ bool gInitialised = false;
 
 } // namespace
 
+void* zrModuleHandle() {
+    // There is no module handle on this platform; the window only asks for a non-null one.
+    static char standIn;
+    return &standIn;
+}
+
 bool zrPlatformInit() {
     if (gInitialised) {
         return true;

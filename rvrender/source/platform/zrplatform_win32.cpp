@@ -14,6 +14,10 @@ HWND hwndOf(zrWindow* window) {
 
 } // namespace
 
+void* zrModuleHandle() {
+    return GetModuleHandleA(nullptr);
+}
+
 bool zrPlatformInit() {
     rvSetMessageHandler(zrShowMessage);
     return true;

@@ -1,0 +1,23 @@
+# The test programs of the Windows build, shared by that build (tests/windows), which makes them,
+# and the native build (cmake/crossbuild.cmake), which runs them under Wine. Each entry is
+# <folder under tests/>:<label>; every *_test.cpp of the folder is one program.
+#   unit: runs without a window; gl: makes a window (a display for Wine).
+set(RV_WINDOWS_TEST_FOLDERS
+    mathlib:unit rvrender:unit rvrender/platform:unit app:unit rvrender/gl:gl rvrender/d3d:gl)
+
+# rv_windows_tests(<out-var>): the list of "<name>;<folder>;<label>" triples, flattened as
+# name|folder|label strings.
+function(rv_windows_tests out)
+  set(result)
+  foreach(entry ${RV_WINDOWS_TEST_FOLDERS})
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 folder)
+    list(GET parts 1 label)
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*_test.cpp)
+    foreach(src ${sources})
+      get_filename_component(name ${src} NAME_WE)
+      list(APPEND result "${name}|${folder}|${label}")
+    endforeach()
+  endforeach()
+  set(${out} ${result} PARENT_SCOPE)
+endfunction()
