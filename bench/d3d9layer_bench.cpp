@@ -46,8 +46,8 @@ struct Context {
         pp.EnableAutoDepthStencil = TRUE;
         pp.AutoDepthStencilFormat = D3DFMT_D24S8;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()), 0, &pp,
-                              &device) != D3D_OK)
+        if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
+                              static_cast<HWND>(window->getHwnd()), 0, &pp, &device) != D3D_OK)
             device = nullptr;
     }
 };

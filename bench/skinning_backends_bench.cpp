@@ -104,9 +104,9 @@ struct Direct3D {
         pp.EnableAutoDepthStencil = TRUE;
         pp.AutoDepthStencilFormat = D3DFMT_D24S8;
         pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (!d3d ||
-            d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()),
-                              D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK) {
+        if (!d3d || d3d->CreateDevice(
+                        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()),
+                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK) {
             device = nullptr;
             error = "no Direct3D device";
             return;

@@ -2,8 +2,10 @@
 # and the native build (cmake/crossbuild.cmake), which runs them under Wine. Each entry is
 # <folder under tests/>:<label>; every *_test.cpp of the folder is one program.
 #   unit: runs without a window; gl: makes a window (a display for Wine).
+# tests/windows holds the tests of the Win32 code itself.
 set(RV_WINDOWS_TEST_FOLDERS
-    mathlib:unit rvrender:unit rvrender/platform:unit app:unit rvrender/gl:gl rvrender/d3d:gl)
+    mathlib:unit rvrender:unit rvrender/platform:unit app:unit rvrender/gl:gl rvrender/d3d:gl
+    windows:gl)
 
 # rv_windows_tests(<out-var>): the list of "<name>;<folder>;<label>" triples, flattened as
 # name|folder|label strings.

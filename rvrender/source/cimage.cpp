@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <utility>
 
 #include "rvfile.h"
 
@@ -74,29 +75,65 @@ bool CImage::create(int width, int height, int channels) {
         return false;
     if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
         return false;
-    try {
-        // Zeroed so that padding and unwritten pixels are deterministic.
-        mBits.assign(std::size_t(mLineBytes) * std::size_t(height), 0);
-    } catch (const std::bad_alloc&) {
-        mBits = std::vector<std::uint8_t>();
-        return false;
-    }
-    return true;
+    // Zeroed so that padding and unwritten pixels are deterministic.
+    return allocatePixels();
 }
 
 void CImage::release() {
-    std::vector<std::uint8_t>().swap(mBits);
+    freePixels();
     mWidth = mHeight = mChannels = mLineBytes = 0;
 }
 
+CImage::~CImage() {
+    freePixels();
+}
+
+CImage::CImage(const CImage& other) : mError(other.mError) {
+    if (!other.empty() && create(other.mWidth, other.mHeight, other.mChannels)) {
+        std::memcpy(mBits, other.mBits, std::size_t(mLineBytes) * std::size_t(mHeight));
+    }
+}
+
+CImage& CImage::operator=(const CImage& other) {
+    if (this != &other) {
+        CImage copy(other);
+        swap(copy);
+    }
+    return *this;
+}
+
+CImage::CImage(CImage&& other) noexcept {
+    swap(other);
+}
+
+CImage& CImage::operator=(CImage&& other) noexcept {
+    if (this != &other) {
+        CImage taken(std::move(other));
+        swap(taken);
+    }
+    return *this;
+}
+
+void CImage::swap(CImage& other) noexcept {
+    std::swap(mWidth, other.mWidth);
+    std::swap(mHeight, other.mHeight);
+    std::swap(mChannels, other.mChannels);
+    std::swap(mLineBytes, other.mLineBytes);
+    std::swap(mBits, other.mBits);
+    std::swap(mDC, other.mDC);
+    std::swap(mBitmap, other.mBitmap);
+    std::swap(mOldBitmap, other.mOldBitmap);
+    std::swap(mError, other.mError);
+}
+
 std::uint8_t* CImage::getLinePtr(int lineNum) {
-    assert(lineNum >= 0 && lineNum < mHeight && !mBits.empty() && "Error in CImage::getLinePtr()");
-    return mBits.data() + std::size_t(lineNum) * std::size_t(mLineBytes);
+    assert(lineNum >= 0 && lineNum < mHeight && mBits && "Error in CImage::getLinePtr()");
+    return mBits + std::size_t(lineNum) * std::size_t(mLineBytes);
 }
 
 const std::uint8_t* CImage::getLinePtr(int lineNum) const {
-    assert(lineNum >= 0 && lineNum < mHeight && !mBits.empty() && "Error in CImage::getLinePtr()");
-    return mBits.data() + std::size_t(lineNum) * std::size_t(mLineBytes);
+    assert(lineNum >= 0 && lineNum < mHeight && mBits && "Error in CImage::getLinePtr()");
+    return mBits + std::size_t(lineNum) * std::size_t(mLineBytes);
 }
 
 void CImage::clear(std::uint8_t c1, std::uint8_t c2, std::uint8_t c3) {

@@ -5,6 +5,10 @@
 //
 // Operations that take picture coordinates (x to the right, y downwards; rectangles left,
 // top, right, bottom with right and bottom exclusive) convert row y to line height − 1 − y.
+//
+// On Windows the pixels live in a DIB section selected into a memory device context of the
+// image's own (getDC), so that GDI can draw text into it and BitBlt can copy it; elsewhere in
+// plain memory. The two allocations are cimage_win32.cpp and cimage_memory.cpp.
 #pragma once
 
 #include <cstddef>
@@ -22,6 +26,11 @@ public:
     static constexpr int kMaxDimension = 16384;
 
     CImage() = default;
+    ~CImage();
+    CImage(const CImage& other);
+    CImage& operator=(const CImage& other);
+    CImage(CImage&& other) noexcept;
+    CImage& operator=(CImage&& other) noexcept;
 
     // width × height pixels of `channels` bytes (3 or 4). False for another channel count or
     // a non-positive or absurd size (the sizes stay stored). New pixels are zero.
@@ -52,7 +61,10 @@ public:
     int getHeight() const { return mHeight; }
     int getChannels() const { return mChannels; }
     int getLineBytes() const { return mLineBytes; }
-    bool empty() const { return mBits.empty(); }
+    bool empty() const { return mBits == nullptr; }
+    // The memory device context holding the pixels (an HDC) on Windows; null elsewhere and
+    // while the image is empty.
+    void* getDC() const { return mDC; }
     // Precondition: 0 ≤ lineNum < height.
     std::uint8_t* getLinePtr(int lineNum);
     const std::uint8_t* getLinePtr(int lineNum) const;
@@ -87,11 +99,19 @@ public:
 
 private:
     bool fail(const std::string& reason);
+    // A zeroed pixel block of mLineBytes × mHeight bytes; false, with every handle null, when
+    // the platform cannot make one. freePixels gives it back and nulls the handles.
+    bool allocatePixels();
+    void freePixels();
+    void swap(CImage& other) noexcept;
 
     int mWidth = 0;
     int mHeight = 0;
     int mChannels = 0;
     int mLineBytes = 0;
-    std::vector<std::uint8_t> mBits;
+    std::uint8_t* mBits = nullptr;
+    void* mDC = nullptr;        // Windows: the memory device context
+    void* mBitmap = nullptr;    // Windows: the DIB section
+    void* mOldBitmap = nullptr; // Windows: the bitmap the DC held before
     std::string mError;
 };

@@ -124,8 +124,8 @@ bool rvD3DRender::init(zrWindow* window) {
     const DWORD flags = caps.VertexProcessingCaps != 0 ? D3DCREATE_HARDWARE_VERTEXPROCESSING
                                                        : D3DCREATE_SOFTWARE_VERTEXPROCESSING;
     D3DPRESENT_PARAMETERS pp = presentParameters(false);
-    if (mD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()), flags, &pp,
-                           &mDevice) != D3D_OK) {
+    if (mD3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()),
+                           flags, &pp, &mDevice) != D3D_OK) {
         mDevice = nullptr;
         return false;
     }

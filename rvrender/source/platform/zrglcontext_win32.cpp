@@ -37,8 +37,8 @@ bool choosePixelFormat(HDC dc, const zrGLBuffers& buffers, std::string* reason) 
     PIXELFORMATDESCRIPTOR pfd = {};
     pfd.nSize = sizeof(pfd);
     pfd.nVersion = 1;
-    pfd.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL |
-                  (buffers.doubleBuffered ? PFD_DOUBLEBUFFER : 0);
+    pfd.dwFlags =
+        PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | (buffers.doubleBuffered ? PFD_DOUBLEBUFFER : 0);
     pfd.iPixelType = PFD_TYPE_RGBA;
     pfd.cColorBits = static_cast<BYTE>(buffers.colorBits * 3);
     pfd.cAlphaBits = static_cast<BYTE>(buffers.colorBits);
@@ -64,9 +64,9 @@ HGLRC createContext(HDC dc, const zrGLContextParams& params, HGLRC share, std::s
         *reason = lastError("no OpenGL context");
         return nullptr;
     }
-    const bool plain = params.profile == zrGLProfile::kCompatibility &&
-                       (params.majorVersion < 2 ||
-                        (params.majorVersion == 2 && params.minorVersion <= 1));
+    const bool plain =
+        params.profile == zrGLProfile::kCompatibility &&
+        (params.majorVersion < 2 || (params.majorVersion == 2 && params.minorVersion <= 1));
     if (plain) {
         if (share && !wglShareLists(share, legacy)) {
             wglDeleteContext(legacy);
@@ -172,6 +172,7 @@ bool zrGLContext::setSwapInterval(int interval) {
 }
 
 int zrGLContext::getSwapInterval() {
-    auto getInterval = reinterpret_cast<GetSwapIntervalProc>(getProcAddress("wglGetSwapIntervalEXT"));
+    auto getInterval =
+        reinterpret_cast<GetSwapIntervalProc>(getProcAddress("wglGetSwapIntervalEXT"));
     return getInterval ? getInterval() : 0;
 }

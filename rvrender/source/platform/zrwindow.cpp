@@ -2,6 +2,7 @@
 #include "zrwindow.h"
 
 #include <cassert>
+#include <cstdio>
 
 #include "cimage.h"
 
@@ -47,6 +48,12 @@ bool zrWindow::createBackBuffer() {
         mBackBuff = std::make_unique<CImage>();
     }
     return mBackBuff->create(mWidth, mHeight, 4);
+}
+
+bool zrWindow::drawFPS(unsigned int colour, int x, int y) {
+    char text[64] = {};
+    std::snprintf(text, sizeof(text), "FPS = %d", mFPS);
+    return drawText(text, colour, x, y);
 }
 
 void zrWindow::clearBackBuffer(unsigned char c1, unsigned char c2, unsigned char c3) {

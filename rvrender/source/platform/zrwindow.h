@@ -48,6 +48,12 @@ public:
     bool createBackBuffer();
     bool blitBackBuffer();
     void clearBackBuffer(unsigned char c1, unsigned char c2, unsigned char c3);
+    // Text into the back buffer with GDI (on a transparent background; colour is a COLORREF,
+    // 0x00BBGGRR), shown by the next blitBackBuffer. False where there is no GDI (Linux) or no
+    // back buffer. drawFPS writes "FPS = <count>".
+    bool drawText(const char* text, unsigned int colour, int x, int y);
+    bool drawFPS(unsigned int colour, int x, int y);
+    const CImage* getBackBuffer() const { return mBackBuff.get(); }
 
     bool setWindowSize(int wid, int hgt);
     bool setClientSize(int wid, int hgt);

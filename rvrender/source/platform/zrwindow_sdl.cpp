@@ -105,6 +105,10 @@ bool zrWindow::blitBackBuffer() {
     return mBackBuff && !mBackBuff->empty();
 }
 
+bool zrWindow::drawText(const char*, unsigned int, int, int) {
+    return false; // no GDI here
+}
+
 bool zrWindow::setWindowSize(int wid, int hgt) {
     if (wid <= 0 || hgt <= 0 || !mHwnd) {
         return false;

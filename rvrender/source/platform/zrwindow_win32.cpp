@@ -3,6 +3,8 @@
 // to a borderless pop-up covering the primary display.
 #include "zrwin32.h"
 
+#include <cstring>
+
 #include "cimage.h"
 #include "zrinput.h"
 #include "zrwindow.h"
@@ -111,8 +113,7 @@ zrWindow* zrWindow::fromHwnd(void* hwnd) {
     if (!hwnd || !IsWindow(static_cast<HWND>(hwnd))) {
         return nullptr;
     }
-    return reinterpret_cast<zrWindow*>(
-        GetWindowLongPtrA(static_cast<HWND>(hwnd), GWLP_USERDATA));
+    return reinterpret_cast<zrWindow*>(GetWindowLongPtrA(static_cast<HWND>(hwnd), GWLP_USERDATA));
 }
 
 zrWindow::~zrWindow() {
@@ -141,9 +142,9 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
     const int x = params->x < 0 ? CW_USEDEFAULT : params->x;
     const int y = params->y < 0 ? CW_USEDEFAULT : params->y;
     AdjustWindowRectEx(&rect, mStyle, FALSE, mExStyle);
-    HWND hwnd = CreateWindowExA(mExStyle, kClassName, params->title ? params->title : "", mStyle,
-                                x, y, rect.right - rect.left, rect.bottom - rect.top, nullptr,
-                                nullptr, module, this);
+    HWND hwnd = CreateWindowExA(mExStyle, kClassName, params->title ? params->title : "", mStyle, x,
+                                y, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                module, this);
     if (!hwnd) {
         return debugFail("Couldn't create the window");
     }
@@ -183,19 +184,21 @@ bool zrWindow::blitBackBuffer() {
     if (!mBackBuff || mBackBuff->empty() || !mHdc) {
         return false;
     }
-    // The image's lines are a bottom-up DIB of 32 bits per pixel.
-    BITMAPINFO info = {};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = mBackBuff->getWidth();
-    info.bmiHeader.biHeight = mBackBuff->getHeight();
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    const int lines = SetDIBitsToDevice(
-        static_cast<HDC>(mHdc), 0, 0, static_cast<DWORD>(getWidth()),
-        static_cast<DWORD>(getHeight()), 0, 0, 0, static_cast<UINT>(mBackBuff->getHeight()),
-        mBackBuff->getLinePtr(0), &info, DIB_RGB_COLORS);
-    return lines > 0;
+    return BitBlt(static_cast<HDC>(mHdc), 0, 0, getWidth(), getHeight(),
+                  static_cast<HDC>(mBackBuff->getDC()), 0, 0, SRCCOPY) != 0;
+}
+
+bool zrWindow::drawText(const char* text, unsigned int colour, int x, int y) {
+    if (!text || !mBackBuff || mBackBuff->empty()) {
+        return false;
+    }
+    HDC dc = static_cast<HDC>(mBackBuff->getDC());
+    const int mode = SetBkMode(dc, TRANSPARENT);
+    const COLORREF previous = SetTextColor(dc, colour);
+    const BOOL drawn = TextOutA(dc, x, y, text, static_cast<int>(std::strlen(text)));
+    SetTextColor(dc, previous);
+    SetBkMode(dc, mode);
+    return drawn != 0;
 }
 
 bool zrWindow::setWindowSize(int wid, int hgt) {
@@ -220,8 +223,8 @@ bool zrWindow::setClientSize(int wid, int hgt) {
     if (!AdjustWindowRectEx(&rect, mStyle, FALSE, mExStyle)) {
         return false;
     }
-    if (!SetWindowPos(hwndOf(this), nullptr, 0, 0, rect.right - rect.left,
-                      rect.bottom - rect.top, SWP_NOMOVE | SWP_NOZORDER)) {
+    if (!SetWindowPos(hwndOf(this), nullptr, 0, 0, rect.right - rect.left, rect.bottom - rect.top,
+                      SWP_NOMOVE | SWP_NOZORDER)) {
         return false;
     }
     GetClientRect(hwndOf(this), &rect);
