@@ -350,6 +350,17 @@ e2e_diff() {
     compare -metric AE -fuzz 10% "$a" "$b" null: 2>&1 | awk '{print int($1)}'
 }
 
+# Checks the environment on the screenshot $1: a blue sky at the top, a grey, lit floor at the
+# bottom (the regions of colours.sh).
+e2e_expect_environment() {
+    local r g b
+    read -r r g b <<<"$(e2e_mean "$1" "$SKY_REGION")"
+    e2e_expect "$b" -gt $((r + 30)) "the sky at the top is blue"
+    read -r r g b <<<"$(e2e_mean "$1" "$FLOOR_REGION")"
+    e2e_expect "$((r > b ? r - b : b - r))" -lt 20 "the floor at the bottom is grey"
+    e2e_expect "$r" -gt 60 "the floor is lit"
+}
+
 # Checks an integer comparison and fails with a message naming the value: e2e_expect 5 -gt 3 msg
 e2e_expect() {
     if ! [ "$1" "$2" "$3" ]; then

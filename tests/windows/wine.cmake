@@ -15,9 +15,7 @@ set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS "wine;gl"
 include(${CMAKE_SOURCE_DIR}/cmake/windowstests.cmake)
 rv_windows_tests(rv_tests)
 foreach(entry ${rv_tests})
-  string(REPLACE "|" ";" parts ${entry})
-  list(GET parts 0 name)
-  list(GET parts 2 label)
+  rv_windows_test_parts(${entry})
   set(filter)
   if(name STREQUAL "rvd3drender_test")
     # Wine 8's D3DX compiles no effect text, and names no file in its messages: the tests of

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cimage.h"
+#include "zrinput.h"
 
 namespace {
 zrWindow gWindowObject;
@@ -21,6 +22,36 @@ zrWindow::zrWindow()
 void zrWindow::setDesiredFPS(unsigned int desiredFPS) {
     assert(desiredFPS > 0 && "desiredFPS > 0");
     mDesiredFrameTime = 1.0f / static_cast<float>(desiredFPS);
+}
+
+bool zrWindow::beginCreate(void* instance, const zrWindowParams* params) {
+    if (mCreated || !instance || !params) {
+        return false;
+    }
+    mCreated = true;
+    mStyle = params->style;
+    mExStyle = params->exStyle;
+    mActive = true;
+    mFullscreen = false;
+    return true;
+}
+
+bool zrWindow::startTiming() {
+    setDesiredFPS(60);
+    mTimer = std::make_unique<rvTimer>();
+    if (!mTimer->init()) {
+        return false;
+    }
+    return createBackBuffer();
+}
+
+bool zrWindow::update() {
+    mTimer->tick();
+    if (!advance(mTimer->getElapsed())) {
+        return false;
+    }
+    zrInput::update();
+    return true;
 }
 
 bool zrWindow::advance(float elapsed) {

@@ -88,6 +88,13 @@ public:
     zrWindow& operator=(const zrWindow&) = delete;
 
 private:
+    // The start of create on every platform: false on a second call or a null instance or
+    // record, else the record's styles are taken.
+    bool beginCreate(void* instance, const zrWindowParams* params);
+    // The end of a successful create on every platform: 60 frames per second, the timer
+    // started, the back buffer made.
+    bool startTiming();
+
     void* mHwnd;
     void* mHdc;
     int mWidth;

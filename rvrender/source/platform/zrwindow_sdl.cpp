@@ -4,7 +4,6 @@
 
 #include "cimage.h"
 #include "zrglcontext.h"
-#include "zrinput.h"
 #include "zrplatform.h"
 #include "zrsdl.h"
 #include "zrwindow.h"
@@ -40,14 +39,9 @@ zrWindow::~zrWindow() {
 }
 
 bool zrWindow::create(void* instance, const zrWindowParams* params) {
-    if (mCreated || !instance || !params) {
+    if (!beginCreate(instance, params)) {
         return false;
     }
-    mCreated = true;
-    mStyle = params->style;
-    mExStyle = params->exStyle;
-    mActive = true;
-    mFullscreen = false;
 
     if (!zrPlatformInit()) {
         return debugFail("Couldn't register WNDCLASSEX");
@@ -82,21 +76,7 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
     SDL_ShowWindow(window);
     SDL_RaiseWindow(window);
 
-    setDesiredFPS(60);
-    mTimer = std::make_unique<rvTimer>();
-    if (!mTimer->init()) {
-        return false;
-    }
-    return createBackBuffer();
-}
-
-bool zrWindow::update() {
-    mTimer->tick();
-    if (!advance(mTimer->getElapsed())) {
-        return false;
-    }
-    zrInput::update();
-    return true;
+    return startTiming();
 }
 
 bool zrWindow::blitBackBuffer() {

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "cimage.h"
-#include "zrinput.h"
 #include "zrwindow.h"
 
 namespace {
@@ -125,14 +124,9 @@ zrWindow::~zrWindow() {
 }
 
 bool zrWindow::create(void* instance, const zrWindowParams* params) {
-    if (mCreated || !instance || !params) {
+    if (!beginCreate(instance, params)) {
         return false;
     }
-    mCreated = true;
-    mStyle = params->style;
-    mExStyle = params->exStyle;
-    mActive = true;
-    mFullscreen = false;
 
     HINSTANCE module = static_cast<HINSTANCE>(instance);
     if (!registerClass(module)) {
@@ -163,21 +157,7 @@ bool zrWindow::create(void* instance, const zrWindowParams* params) {
     UpdateWindow(hwnd);
     SetForegroundWindow(hwnd);
 
-    setDesiredFPS(60);
-    mTimer = std::make_unique<rvTimer>();
-    if (!mTimer->init()) {
-        return false;
-    }
-    return createBackBuffer();
-}
-
-bool zrWindow::update() {
-    mTimer->tick();
-    if (!advance(mTimer->getElapsed())) {
-        return false;
-    }
-    zrInput::update();
-    return true;
+    return startTiming();
 }
 
 bool zrWindow::blitBackBuffer() {
