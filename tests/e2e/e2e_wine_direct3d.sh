@@ -7,8 +7,8 @@
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/colours.sh"
 
-e2e_start_xvfb
-e2e_open "FX Load Error"
+E2E_START_BOX="FX Load Error"
+e2e_start
 grep -q "FX Load Error: " "$E2E_WORK/brindle.log" ||
     e2e_fail "the box's text was not written to standard error"
 e2e_log "$(grep -m1 "FX Load Error: " "$E2E_WORK/brindle.log")"

@@ -128,8 +128,9 @@ e2e_start_demo() {
 
 # The last complete frame line: "frame N time T camera X Y Z look X Y Z light camera|orbit
 # model 1|2 wireframe 0|1 fullscreen 0|1".
+# The Windows program's lines end in CR LF.
 e2e_frame_line() {
-    tail -c 2000 "$E2E_WORK/frames.log" | awk 'NF == 20 && $1 == "frame" {last = $0} END {print last}'
+    tail -c 2000 "$E2E_WORK/frames.log" | tr -d '\r' | awk 'NF == 20 && $1 == "frame" {last = $0} END {print last}'
 }
 
 # Whether the last frame satisfies the awk condition $1, written with the variables frame, time,
@@ -298,9 +299,11 @@ e2e_open() {
 }
 
 # Starts Xvfb and the demo on E2E_BACKEND and waits for the scene: the usual opening.
+# E2E_START_BOX names a message box the program is expected to show while it starts (under
+# Wine, Direct3D's "FX Load Error").
 e2e_start() {
     e2e_start_xvfb
-    e2e_open "" "$@"
+    e2e_open "${E2E_START_BOX:-}" "$@"
 }
 
 # Takes a screenshot of the main window into $E2E_WORK/$1.png; SHOT names the file. Quality 51
