@@ -17,3 +17,8 @@ struct rvBackEnd {
 
 // The entry for a back end, built or not.
 const rvBackEnd& rvGetBackEnd(rvBackEndId id);
+
+// Why a built back end cannot draw on this machine, as a sentence for the user, or null when it
+// can (backends_win32.cpp, backends_sdl.cpp). On Windows Direct3D needs D3DX's d3dx9_43.dll,
+// which Windows does not ship; the program loads it only when Direct3D is chosen.
+const char* rvBackEndMissing(rvBackEndId id);

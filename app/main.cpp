@@ -53,17 +53,22 @@ const char kRendererQuestion[] =
     "The default Renderer is DirectX.  Would you like to switch to OpenGL?";
 const char kRendererCaption[] = "Default Renderer";
 
-// Yes chooses OpenGL; No, or closing the box, Direct3D.
+// Yes chooses OpenGL; No, or closing the box, Direct3D. A back end this build lacks, or one the
+// machine cannot run, is said so in a box, and the other one draws.
 void chooseRenderer() {
     const bool yes = zrAskYesNo(gWindow, kRendererQuestion, kRendererCaption);
     const rvBackEnd* chosen = &rvGetBackEnd(yes ? rvBackEndId::kOpenGL : rvBackEndId::kDirect3D9);
     zrSetWindowTitle(gWindow, chosen->title);
+    std::string why;
     if (!chosen->create) {
-        // A build configured without this back end (RV_BACKEND_GL or RV_BACKEND_D3D9 off): say
-        // so, and let the title name the back end that actually draws.
+        // A build configured without this back end (RV_BACKEND_GL or RV_BACKEND_D3D9 off).
+        why = std::string("The ") + chosen->name + " back end is not in this build";
+    } else if (const char* missing = rvBackEndMissing(chosen->id)) {
+        why = missing;
+    }
+    if (!why.empty()) {
         const rvBackEnd& other = rvGetBackEnd(yes ? rvBackEndId::kDirect3D9 : rvBackEndId::kOpenGL);
-        const std::string message = std::string("The ") + chosen->name +
-                                    " back end is not in this build; using " + other.name + ".";
+        const std::string message = why + "; using " + other.name + ".";
         zrShowMessage(message.c_str(), kRendererCaption);
         chosen = &other;
         zrSetWindowTitle(gWindow, chosen->title);

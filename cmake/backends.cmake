@@ -28,7 +28,10 @@ if(RV_BACKEND_D3D9)
   add_library(rvd3d STATIC ${RVD3D_SOURCES})
   target_include_directories(rvd3d PUBLIC ${CMAKE_SOURCE_DIR}/rvrender/source/d3d)
   if(WIN32)
-    target_link_libraries(rvd3d PUBLIC rvcore rvplatform d3d9 d3dx9)
+    # D3DX is taken from d3dx9_43.dll only when Direct3D draws (d3dxlazy_win32.cpp): Windows
+    # does not ship that DLL, and the program must start without it.
+    target_sources(rvd3d PRIVATE ${CMAKE_SOURCE_DIR}/rvrender/source/d3d/d3dxlazy_win32.cpp)
+    target_link_libraries(rvd3d PUBLIC rvcore rvplatform d3d9)
   else()
     target_link_libraries(rvd3d PUBLIC rvcore rvplatform d3d9compat)
   endif()

@@ -7,7 +7,9 @@
 #                                                      first start takes 10–20 s
 set -euo pipefail
 : "${WINEPREFIX:?WINEPREFIX must name the Wine prefix folder}"
-export WINEPREFIX WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all} WINEDLLOVERRIDES="mscoree,mshtml="
+# WINEDLLOVERRIDES given by the caller is kept (e2e_wine_no_d3dx.sh switches D3DX off with it).
+export WINEPREFIX WINEARCH=win64 WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml=${WINEDLLOVERRIDES:+;$WINEDLLOVERRIDES}"
 command -v wine >/dev/null || { echo "wine is missing (apt-get install wine wine64)" >&2; exit 1; }
 
 if [ "${1:-}" = --init ]; then

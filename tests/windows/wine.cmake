@@ -48,3 +48,5 @@ foreach(name scene camera toggles fullscreen)
 endforeach()
 rv_add_wine_e2e(windows_e2e_fullscreen_d3d e2e_fullscreen.sh direct3d)
 rv_add_wine_e2e(windows_e2e_direct3d e2e_wine_direct3d.sh direct3d)
+# Without the DirectX 9 runtime the program starts and falls back to OpenGL.
+rv_add_wine_e2e(windows_e2e_no_d3dx e2e_wine_no_d3dx.sh opengl)
