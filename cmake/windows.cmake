@@ -6,29 +6,14 @@ if(NOT IS_DIRECTORY "${RV_HOST_DEMO_DIR}/meshes")
                       "that has made the data; it is '${RV_HOST_DEMO_DIR}'")
 endif()
 
-set(rv_data_outputs)
-foreach(folder meshes textures images fonts)
-  file(GLOB_RECURSE rv_files CONFIGURE_DEPENDS RELATIVE ${RV_HOST_DEMO_DIR} ${RV_HOST_DEMO_DIR}/${folder}/*)
-  foreach(f ${rv_files})
-    add_custom_command(OUTPUT "${RV_DEMO_DIR}/${f}"
-                       COMMAND ${CMAKE_COMMAND} -E copy_if_different "${RV_HOST_DEMO_DIR}/${f}"
-                               "${RV_DEMO_DIR}/${f}"
-                       DEPENDS "${RV_HOST_DEMO_DIR}/${f}")
-    list(APPEND rv_data_outputs "${RV_DEMO_DIR}/${f}")
-  endforeach()
-endforeach()
-foreach(name mirethShader.fx mirethVShader.vp mirethPShader.fp)
-  add_custom_command(OUTPUT ${RV_DEMO_DIR}/${name}
-                     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/data/${name}
-                             ${RV_DEMO_DIR}/${name}
-                     DEPENDS ${CMAKE_SOURCE_DIR}/data/${name})
-  list(APPEND rv_data_outputs ${RV_DEMO_DIR}/${name})
-endforeach()
-add_custom_command(OUTPUT ${RV_DEMO_DIR}/README.md
-                   COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/README.md
-                           ${RV_DEMO_DIR}/README.md
-                   DEPENDS ${CMAKE_SOURCE_DIR}/README.md)
-list(APPEND rv_data_outputs ${RV_DEMO_DIR}/README.md)
+file(GLOB_RECURSE rv_host_files CONFIGURE_DEPENDS RELATIVE ${RV_HOST_DEMO_DIR}
+     ${RV_HOST_DEMO_DIR}/meshes/* ${RV_HOST_DEMO_DIR}/textures/* ${RV_HOST_DEMO_DIR}/images/*
+     ${RV_HOST_DEMO_DIR}/fonts/*)
+rv_copy_into_demo(rv_host_copies ${RV_HOST_DEMO_DIR} ${rv_host_files})
+rv_copy_into_demo(rv_text_copies ${CMAKE_SOURCE_DIR}/data
+                  mirethShader.fx mirethVShader.vp mirethPShader.fp)
+rv_copy_into_demo(rv_readme_copy ${CMAKE_SOURCE_DIR} README.md)
+set(rv_data_outputs ${rv_host_copies} ${rv_text_copies} ${rv_readme_copy})
 add_custom_target(demo_data ALL DEPENDS ${rv_data_outputs})
 
 # brindle-windows.zip: one folder "brindle" holding the run directory.

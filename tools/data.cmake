@@ -30,12 +30,6 @@ add_custom_target(demo_data ALL)
 add_dependencies(demo_data ${rv_data_targets})
 
 # Hand-written text data (the effect and the ARB programs) is copied beside the executable.
-set(rv_text_outputs)
-foreach(name mirethShader.fx mirethVShader.vp mirethPShader.fp)
-  add_custom_command(OUTPUT ${RV_DEMO_DIR}/${name}
-                     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${CMAKE_SOURCE_DIR}/data/${name}
-                             ${RV_DEMO_DIR}/${name}
-                     DEPENDS ${CMAKE_SOURCE_DIR}/data/${name})
-  list(APPEND rv_text_outputs ${RV_DEMO_DIR}/${name})
-endforeach()
+rv_copy_into_demo(rv_text_outputs ${CMAKE_SOURCE_DIR}/data
+                  mirethShader.fx mirethVShader.vp mirethPShader.fp)
 add_custom_target(demo_text_data ALL DEPENDS ${rv_text_outputs})

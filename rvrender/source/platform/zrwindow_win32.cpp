@@ -15,9 +15,9 @@ const char kClassName[] = "DefaultWindow";
 // The class is registered by the first create only.
 int gRegistrations = 0;
 
-// The full-screen save area: the framed window's styles and placement.
+// The full-screen save area: the framed window's styles and placement, taken on every switch
+// to full screen.
 struct SavedWindow {
-    bool taken = false;
     DWORD style = 0;
     DWORD exStyle = 0;
     WINDOWPLACEMENT placement = {};
@@ -82,20 +82,17 @@ bool registerClass(HINSTANCE instance) {
     return RegisterClassExA(&wc) != 0;
 }
 
+// Sets one of the window's style words; SetWindowLongA's 0 is a failure only with an error set.
+bool setLong(HWND hwnd, int index, DWORD value) {
+    SetLastError(0);
+    return SetWindowLongA(hwnd, index, static_cast<LONG>(value)) != 0 || GetLastError() == 0;
+}
+
 // Changes the window's styles (0 leaves one as it is) and lets the frame follow.
 bool setStyle(HWND hwnd, DWORD style, DWORD exStyle) {
-    if (style) {
-        SetLastError(0);
-        if (SetWindowLongA(hwnd, GWL_STYLE, static_cast<LONG>(style)) == 0 && GetLastError() != 0) {
-            return false;
-        }
-    }
-    if (exStyle) {
-        SetLastError(0);
-        if (SetWindowLongA(hwnd, GWL_EXSTYLE, static_cast<LONG>(exStyle)) == 0 &&
-            GetLastError() != 0) {
-            return false;
-        }
+    if ((style && !setLong(hwnd, GWL_STYLE, style)) ||
+        (exStyle && !setLong(hwnd, GWL_EXSTYLE, exStyle))) {
+        return false;
     }
     if ((style || exStyle) &&
         !SetWindowPos(hwnd, nullptr, 0, 0, 0, 0,
@@ -218,11 +215,6 @@ bool zrWindow::toggleFullscreen() {
         return false;
     }
     HWND hwnd = hwndOf(this);
-    if (!gSaved.taken) {
-        gSaved.taken = true;
-        gSaved.style = mStyle;
-        gSaved.exStyle = mExStyle;
-    }
     if (!mFullscreen) {
         gSaved.style = mStyle;
         gSaved.exStyle = mExStyle;
