@@ -1,11 +1,9 @@
 # The test programs of the Windows build, shared by that build (tests/windows), which makes them,
-# and the native build (tests/windows/wine.cmake), which runs them under Wine. Each entry is
-# <folder under tests/>:<label>; every *_test.cpp of the folder is one program.
-#   unit: runs without a window; gl: makes a window (a display for Wine).
-# tests/windows holds the tests of the Win32 code itself.
-set(RV_WINDOWS_TEST_FOLDERS
-    mathlib:unit rvrender:unit rvrender/platform:unit app:unit rvrender/gl:gl rvrender/d3d:gl
-    windows:gl)
+# and the native build (tests/windows/wine.cmake), which runs them under Wine. Every *_test.cpp
+# (label unit: runs without a window) and *_gltest.cpp (label gl: makes a window, a display for
+# Wine) of these folders under tests/ is one program; tests/windows holds the tests of the Win32
+# code itself.
+set(RV_WINDOWS_TEST_FOLDERS mathlib rvrender rvrender/platform app rvrender/gl rvrender/d3d windows)
 
 # rv_windows_tests(<out-var>): one "name|folder|label" string per test program;
 # rv_windows_test_parts(<entry>) sets name, folder and label from one of them.
@@ -18,13 +16,16 @@ endmacro()
 
 function(rv_windows_tests out)
   set(result)
-  foreach(entry ${RV_WINDOWS_TEST_FOLDERS})
-    string(REPLACE ":" ";" parts ${entry})
-    list(GET parts 0 folder)
-    list(GET parts 1 label)
-    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*_test.cpp)
+  foreach(folder ${RV_WINDOWS_TEST_FOLDERS})
+    file(GLOB sources CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/*_test.cpp
+                                        ${CMAKE_SOURCE_DIR}/tests/${folder}/*_gltest.cpp)
     foreach(src ${sources})
       get_filename_component(name ${src} NAME_WE)
+      if(name MATCHES "_gltest$")
+        set(label gl)
+      else()
+        set(label unit)
+      endif()
       list(APPEND result "${name}|${folder}|${label}")
     endforeach()
   endforeach()

@@ -7,6 +7,7 @@
 
 template <> struct MeshReader<RecordingMesh> {
     static constexpr bool kStoresBones = true;
+    static void setUp() {}
     static std::vector<float> colors(RecordingMesh& m) { return m.colors; }
     static std::vector<float> uvs(RecordingMesh& m, int set) { return set ? m.uvs2 : m.uvs; }
     static std::vector<float> data(RecordingMesh& m, int stream) { return m.data[stream]; }

@@ -5,7 +5,9 @@
 //   template <> struct MeshReader<rvGLMesh> { ... };
 //   INSTANTIATE_TYPED_TEST_SUITE_P(OpenGL, MeshContract, rvGLMesh);
 //
-// A MeshReader<M> has: static constexpr bool kStoresBones; and static functions colors(M&),
+// A MeshReader<M> has: static constexpr bool kStoresBones; static void setUp(), run before each
+// case (a mesh that needs a device makes sure of it there, failing the case without one); and
+// static functions colors(M&),
 // uvs(M&, set), data(M&, stream) returning std::vector<float>, components(M&, stream),
 // indices(M&) returning std::vector<unsigned> and wideIndices(M&).
 //
@@ -28,6 +30,7 @@ template <typename Mesh> struct MeshReader;
 template <typename Mesh> class MeshContract : public ::testing::Test {
 protected:
     using Read = MeshReader<Mesh>;
+    void SetUp() override { Read::setUp(); }
     static std::vector<float> positions(rvMesh& mesh) { return take(&rvMesh::getPositions, mesh); }
     static std::vector<float> normals(rvMesh& mesh) { return take(&rvMesh::getNormals, mesh); }
 

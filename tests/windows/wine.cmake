@@ -8,7 +8,7 @@ set(rv_wine ${CMAKE_SOURCE_DIR}/scripts/wine.sh)
 set(rv_wine_env "WINEPREFIX=${RV_WINDOWS_DIR}/wineprefix")
 
 add_test(NAME wine_prefix COMMAND ${rv_wine} --init)
-set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS "wine;gl" TIMEOUT 300
+set_tests_properties(wine_prefix PROPERTIES FIXTURES_SETUP wine LABELS wine TIMEOUT 300
                                             ENVIRONMENT "${rv_wine_env}")
 
 # Every unit-test program of the Windows build (cmake/windowstests.cmake).
@@ -17,7 +17,7 @@ rv_windows_tests(rv_tests)
 foreach(entry ${rv_tests})
   rv_windows_test_parts(${entry})
   set(filter)
-  if(name STREQUAL "rvd3drender_test")
+  if(name STREQUAL "rvd3drender_gltest")
     # Wine 8's D3DX compiles no effect text, and names no file in its messages: the tests of
     # the effects run on Linux only, where our own D3DX does both as Windows does.
     set(filter "--gtest_filter=-*Effect*")

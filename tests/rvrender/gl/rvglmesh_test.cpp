@@ -24,6 +24,7 @@ Floats floats(const float* p, int n) {
 // Reads the OpenGL layout back in the interface's terms: colours alpha first, v not flipped.
 template <> struct MeshReader<rvGLMesh> {
     static constexpr bool kStoresBones = false; // the processor skins the model
+    static void setUp() {}
     static Floats colors(rvGLMesh& m) {
         Floats argb = floats(m.colors(), m.colorCount() * 4);
         for (size_t i = 0; i < argb.size(); i += 4) {
