@@ -1,8 +1,8 @@
 // Reader and writer of the "RVENGMSH" mesh file. The reader works on a file image in memory:
 // every length is checked against the bytes that remain before anything is allocated for it,
 // and the cross-chunk rules (presence, index ranges) are checked once all chunks are read.
-// Geometry and key frames must be finite numbers and rotations unit quaternions (within 1 %,
-// which is then normalised away).
+// Geometry and key frames must be finite numbers no larger than kLargestValue in magnitude and
+// rotations unit quaternions (within 1 %, which is then normalised away).
 #include "rvmeshfile.h"
 
 #include <cassert>
@@ -18,6 +18,10 @@ constexpr std::size_t kMagicSize = 8;
 constexpr std::size_t kHeaderSize = kMagicSize + 4 + 1; // magic, version, format flag
 constexpr std::size_t kChunkHeaderSize = 12;            // tag, reserved, length
 constexpr std::size_t kFrameCountSize = 4;              // after the BONE chunk header
+// No model has a coordinate, a texture coordinate or a translation of a million units (a
+// 2 m figure in millimetres is 2000); numbers near the float limit are finite but overflow to
+// infinity once the skinning adds and multiplies them.
+constexpr float kLargestValue = 1.0e6f;
 constexpr std::size_t kKeySize = 7 * 4;                 // translation xyz, rotation wxyz
 constexpr std::size_t kPositionSize = 3 * 4;
 constexpr std::size_t kIndexSize = 4;
@@ -232,14 +236,22 @@ private:
         return true;
     }
 
-    // Geometry is finite: an infinity or a NaN would pass into the skinning, the bounding box
-    // and the rasteriser.
+    // Geometry is finite and of a model's size: an infinity or a NaN, or a number that
+    // overflows once transformed, would pass into the skinning, the bounding box and the
+    // rasteriser.
     static bool floats(Tag tag, const unsigned char* payload, std::uint32_t length,
                        std::vector<float>& out, std::string& why) {
         getFloats(payload, length / 4, out);
         for (std::size_t i = 0; i < out.size(); ++i) {
             if (!std::isfinite(out[i])) {
                 why = std::string(kTagNames[tag]) + ": value " + num(i) + " is not a finite number";
+                return false;
+            }
+            if (std::fabs(out[i]) > kLargestValue) {
+                char value[32];
+                std::snprintf(value, sizeof value, "%g", out[i]);
+                why = std::string(kTagNames[tag]) + ": value " + num(i) + " (" + value +
+                      ") is larger than any model's (1e6)";
                 return false;
             }
         }
@@ -310,6 +322,10 @@ private:
         for (float v : values) {
             if (!std::isfinite(v)) {
                 why = where() + "a value is not a finite number";
+                return false;
+            }
+            if (std::fabs(v) > kLargestValue) {
+                why = where() + "a value is larger than any model's (1e6)";
                 return false;
             }
         }

@@ -40,6 +40,7 @@ std::vector<float> countFrom(float first, int n) {
 // `uncounted` stands between the chunk header and the payload (BONE's frameCount).
 Bytes chunk(const char* tag, const Bytes& payload, const Bytes& uncounted = {}) {
     Bytes b(12, 0); // the tag, a reserved word and the length
+    b.reserve(12 + uncounted.size() + payload.size());
     std::memcpy(b.data(), tag, 4);
     setU32(b, 8, std::uint32_t(payload.size()));
     b.insert(b.end(), uncounted.begin(), uncounted.end());
@@ -142,6 +143,10 @@ TEST(MeshFileMalformed, OneFilePerValidityRule) {
         // Numbers: geometry and keys finite, rotations unit quaternions.
         {[](Parts& p) { setF32(p[POSN], 12 + 4, NAN); }, "POSN: value 1 is not a finite"},
         {[](Parts& p) { setF32(p[TEXC], 12 + 20, INFINITY); }, "TEXC: value 5 is not a finite"},
+        // Finite, but overflowing once skinned.
+        {[](Parts& p) { setF32(p[POSN], 12 + 8, -1.7e38f); }, "POSN: value 2 (-1.7e+38) is larger"},
+        {[](Parts& p) { setF32(p[NORM], 12, 2e6f); }, "NORM: value 0 (2e+06)"},
+        {[](Parts& p) { setF32(p[BONE], 16 + 28 + 4, 3e7f); }, "key frame 1: a value is larger"},
         {[](Parts& p) { setF32(p[BONE], 16 + 28 + 8, NAN); }, "bone 0, key frame 1: a value"},
         {[](Parts& p) { setF32(p[BONE], 16 + 28 * 2 + 20, 0); },
          "frame 2: the rotation's length 0"},
