@@ -338,7 +338,10 @@ public:
             return D3DERR_INVALIDCALL;
         mActive = false;
         mPass = -1;
-        d3d9gl::setShaderProgram(mDevice, 0, 0);
+        // As in D3DX, the pass's shaders stay bound when Begin did not save the shader state;
+        // the caller sets null shaders before drawing without them.
+        if (!(mFlags & (D3DXFX_DONOTSAVESTATE | D3DXFX_DONOTSAVESHADERSTATE)))
+            d3d9gl::setShaderProgram(mDevice, 0, 0);
         restoreState();
         return D3D_OK;
     }

@@ -227,6 +227,33 @@ TEST_F(EffectTest, SamplerStateBindsTheTextureAndEndRestoresTheStates) {
     effect->End();
     device->GetSamplerState(0, D3DSAMP_ADDRESSU, &address);
     EXPECT_EQ(address, DWORD(D3DTADDRESS_CLAMP));
+
+    // DONOTSAVESTATE also leaves the pass's shaders bound after End: a draw goes through them
+    // until null shaders are set, and then through the fixed-function pipeline.
+    struct Coloured {
+        float x, y, z;
+        D3DCOLOR color;
+    };
+    const Coloured green[3] = {{-1, 1, 0.5f, 0xFF00FF00},
+                               {3, 1, 0.5f, 0xFF00FF00},
+                               {-1, -3, 0.5f, 0xFF00FF00}};
+    ASSERT_EQ(effect->SetTechnique("Flat"), D3D_OK);
+    const float red[4] = {1, 0, 0, 1};
+    effect->SetFloatArray("tint", red, 4);
+    effect->Begin(nullptr, D3DXFX_DONOTSAVESTATE);
+    effect->BeginPass(0);
+    effect->EndPass();
+    effect->End();
+    device->SetTexture(0, nullptr);
+    device->SetRenderState(D3DRS_LIGHTING, FALSE);
+    device->SetFVF(D3DFVF_XYZ | D3DFVF_DIFFUSE);
+    device->Clear(0, nullptr, D3DCLEAR_TARGET, 0, 1.0f, 0);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, green, sizeof(Coloured));
+    EXPECT_EQ(pixel(8, 8), 0xFF0000u) << "drawn without the effect's shaders";
+    device->SetVertexShader(nullptr);
+    device->SetPixelShader(nullptr);
+    device->DrawPrimitiveUP(D3DPT_TRIANGLELIST, 1, green, sizeof(Coloured));
+    EXPECT_EQ(pixel(8, 8), 0x00FF00u);
 }
 
 // "effect.fx(N)" for the line of kEffect that holds text.
