@@ -41,8 +41,9 @@ public:
     virtual rvTexture* loadTexture(const char* file);
     // data holds height rows of width pixels, the top row first, rows packed: 3 bytes per
     // pixel (blue, green, red) for bitDepth 24, 4 (blue, green, red, alpha) for 32. bitDepth
-    // must be 24 or 32 and the sizes positive (asserted); a bad argument or null data yields the
-    // default texture. A name already in the list returns that record unchanged.
+    // must be 24 or 32 and the sizes positive (asserted); a bad argument, null data or a size
+    // beyond what the device holds yields the default texture. A name already in the list
+    // returns that record unchanged.
     virtual rvTexture* createTexture(const void* data, const char* name, int width, int height,
                                      unsigned char bitDepth);
     // As loadTexture and createTexture, with a chain of smaller levels.
@@ -67,7 +68,8 @@ public:
 protected:
     // A new texture from an image file, or null when it cannot be read or decoded.
     virtual std::unique_ptr<rvTexture> makeFromFile(const char* file, bool mipmapped) = 0;
-    // A new texture from checked pixels in createTexture's layout (channels 3 or 4), or null.
+    // A new texture from checked pixels in createTexture's layout (channels 3 or 4), or null
+    // (also for a size the device cannot hold).
     virtual std::unique_ptr<rvTexture> makeFromPixels(const unsigned char* pixels, int width,
                                                       int height, int channels, bool mipmapped) = 0;
 

@@ -48,8 +48,13 @@ std::unique_ptr<rvTexture> rvD3DTextureManager::makeFromPixels(const unsigned ch
                                       &record->texture) != D3D_OK) {
         return nullptr;
     }
+    // D3DX cuts a size beyond the device's limit to the limit: such pixels do not fit, and the
+    // caller gets the default texture rather than a cut one.
     D3DSURFACE_DESC desc;
-    record->texture->GetLevelDesc(0, &desc);
+    if (record->texture->GetLevelDesc(0, &desc) != D3D_OK ||
+        desc.Width < static_cast<UINT>(width) || desc.Height < static_cast<UINT>(height)) {
+        return nullptr;
+    }
     D3DLOCKED_RECT locked;
     if (record->texture->LockRect(0, &locked, nullptr, D3DLOCK_DISCARD) != D3D_OK) {
         return nullptr;
@@ -58,7 +63,7 @@ std::unique_ptr<rvTexture> rvD3DTextureManager::makeFromPixels(const unsigned ch
     // copy texel by texel then, with opaque alpha.
     const size_t row = static_cast<size_t>(width) * channels;
     const int texel = desc.Format == D3DFMT_R8G8B8 ? 3 : 4;
-    for (int r = 0; r < height && r < static_cast<int>(desc.Height); ++r) {
+    for (int r = 0; r < height; ++r) {
         const unsigned char* from = pixels + row * r;
         auto* to =
             static_cast<unsigned char*>(locked.pBits) + static_cast<size_t>(r) * locked.Pitch;
@@ -66,7 +71,7 @@ std::unique_ptr<rvTexture> rvD3DTextureManager::makeFromPixels(const unsigned ch
             std::memcpy(to, from, row);
             continue;
         }
-        for (int x = 0; x < width && x < static_cast<int>(desc.Width); ++x) {
+        for (int x = 0; x < width; ++x) {
             to[texel * x] = from[channels * x];
             to[texel * x + 1] = from[channels * x + 1];
             to[texel * x + 2] = from[channels * x + 2];

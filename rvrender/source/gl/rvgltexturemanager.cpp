@@ -73,6 +73,12 @@ std::unique_ptr<rvTexture> rvGLTextureManager::makeFromFile(const char* file, bo
 std::unique_ptr<rvTexture> rvGLTextureManager::makeFromPixels(const unsigned char* pixels,
                                                               int width, int height, int channels,
                                                               bool mipmapped) {
+    // A size the implementation cannot hold gets the default texture, as on Direct3D.
+    GLint largest = 0;
+    glGetIntegerv(GL_MAX_TEXTURE_SIZE, &largest);
+    if (width > largest || height > largest) {
+        return nullptr;
+    }
     // OpenGL's first row is the bottom one: the rows go into the image's lines reversed.
     CImage image;
     if (!image.create(width, height, channels)) {
