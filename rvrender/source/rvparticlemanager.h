@@ -31,6 +31,10 @@ public:
     // The batch arrays hold 2048 particles; a batch is drawn when it reaches 2047.
     static constexpr int kBufferParticles = 2048;
     static constexpr int kMaxBatch = 2047;
+    // A sprite is viewport height × pointSize / distance from the eye pixels wide, clamped to
+    // these, on every back end.
+    static constexpr float kMinPointSize = 1.0f;
+    static constexpr float kMaxPointSize = 64.0f;
 
     rvParticleManager();
     // Direct3D: the device; OpenGL: the renderer.

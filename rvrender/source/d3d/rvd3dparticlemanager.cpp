@@ -56,12 +56,14 @@ void rvD3DParticleManager::drawBatch(rvTexture* texture, float pointSize, int co
     mDevice->SetRenderState(D3DRS_POINTSPRITEENABLE, TRUE);
     mDevice->SetRenderState(D3DRS_POINTSCALEENABLE, TRUE);
     mDevice->SetRenderState(D3DRS_POINTSIZE, floatBits(pointSize));
-    mDevice->SetRenderState(D3DRS_POINTSIZE_MIN, floatBits(1.0f));
+    mDevice->SetRenderState(D3DRS_POINTSIZE_MIN, floatBits(kMinPointSize));
+    mDevice->SetRenderState(D3DRS_POINTSIZE_MAX, floatBits(kMaxPointSize));
     mDevice->SetRenderState(D3DRS_POINTSCALE_A, floatBits(0.0f));
     mDevice->SetRenderState(D3DRS_POINTSCALE_B, floatBits(0.0f));
     mDevice->SetRenderState(D3DRS_POINTSCALE_C, floatBits(1.0f));
     mDevice->SetRenderState(D3DRS_ZWRITEENABLE, FALSE);
     mDevice->SetRenderState(D3DRS_ALPHABLENDENABLE, TRUE);
+    mDevice->SetRenderState(D3DRS_SRCBLEND, D3DBLEND_ONE);
     mDevice->SetRenderState(D3DRS_DESTBLEND, D3DBLEND_ONE);
 
     const D3DVERTEXELEMENT9 elements[] = {

@@ -16,6 +16,7 @@ rvGLParticleManager::~rvGLParticleManager() = default;
 void rvGLParticleManager::init(void*) {
     mBatchCount = 0;
     mPointParameters = false;
+    mSpriteOrigin = false;
 
     const char* extensions = reinterpret_cast<const char*>(glGetString(GL_EXTENSIONS));
     if (!extensions || !std::strstr(extensions, "GL_ARB_point_parameters")) {
@@ -27,6 +28,8 @@ void rvGLParticleManager::init(void*) {
         return;
     }
     mPointParameters = true;
+    const char* version = reinterpret_cast<const char*>(glGetString(GL_VERSION));
+    mSpriteOrigin = version && version[0] >= '2' && version[0] <= '9';
 }
 
 void rvGLParticleManager::drawBatch(rvTexture* texture, float pointSize, int count) {
@@ -39,21 +42,30 @@ void rvGLParticleManager::drawBatch(rvTexture* texture, float pointSize, int cou
         rgba[2] = argb[3];
         rgba[3] = argb[0];
     }
-    if (mPointParameters) {
-        const GLfloat attenuation[3] = {1.0f, 0.0f, 0.01f};
-        RV_GL(glPointParameterfvARB)(GL_POINT_DISTANCE_ATTENUATION_ARB, attenuation);
-    }
     glPointSize(pointSize);
     if (mPointParameters) {
-        RV_GL(glPointParameterfARB)(GL_POINT_SIZE_MIN_ARB, pointSize);
-        RV_GL(glPointParameterfARB)(GL_POINT_SIZE_MAX_ARB, 80.0f);
+        // size / sqrt(c · d²) = viewport height × size / distance, between 1 and 64 pixels: the
+        // size a Direct3D point sprite has with POINTSCALE_C = 1.
+        GLint viewport[4] = {0, 0, 1, 1};
+        glGetIntegerv(GL_VIEWPORT, viewport);
+        const float height = static_cast<float>(std::max(viewport[3], 1));
+        const GLfloat attenuation[3] = {0.0f, 0.0f, 1.0f / (height * height)};
+        RV_GL(glPointParameterfvARB)(GL_POINT_DISTANCE_ATTENUATION_ARB, attenuation);
+        RV_GL(glPointParameterfARB)(GL_POINT_SIZE_MIN_ARB, kMinPointSize);
+        RV_GL(glPointParameterfARB)(GL_POINT_SIZE_MAX_ARB, kMaxPointSize);
     }
     glTexEnvf(GL_POINT_SPRITE_ARB, GL_COORD_REPLACE_ARB, 1.0f);
+    // Texture images lie bottom row first: a sprite's t runs up from its bottom edge so that
+    // the image stands upright, as on Direct3D (OpenGL 2.0).
+    if (mSpriteOrigin) {
+        RV_GL(glPointParameterfARB)(GL_POINT_SPRITE_COORD_ORIGIN, GL_LOWER_LEFT);
+    }
     glEnable(GL_POINT_SPRITE_ARB);
 
     glEnable(GL_BLEND);
     glBlendFunc(GL_ONE, GL_ONE);
-    glDisable(GL_DEPTH_TEST);
+    // Nearer geometry hides a particle; particles do not hide each other.
+    glDepthMask(GL_FALSE);
 
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, mBatchPositions.data());
@@ -71,6 +83,9 @@ void rvGLParticleManager::drawBatch(rvTexture* texture, float pointSize, int cou
     glColor4ub(255, 255, 255, 255);
     glDisable(GL_TEXTURE_2D);
     glDisable(GL_BLEND);
-    glEnable(GL_DEPTH_TEST);
+    glDepthMask(GL_TRUE);
     glDisable(GL_POINT_SPRITE_ARB);
+    if (mSpriteOrigin) {
+        RV_GL(glPointParameterfARB)(GL_POINT_SPRITE_COORD_ORIGIN, GL_UPPER_LEFT);
+    }
 }

@@ -27,13 +27,14 @@ rvParticleSystem makeSystem(int count) {
 
 class GLParticleTest : public gltest::RenderTest {};
 
-TEST_F(GLParticleTest, SpritesAreDrawnRedGreenBlueAlphaAndLeaveDepthOnAndBlendingOff) {
+TEST_F(GLParticleTest, SpritesAreSizedByDistanceDrawnRedGreenBlueAlphaAndLeaveBlendingOff) {
     const float black[4] = {1, 0, 0, 0};
     render->clear(black, 1.0f);
     render->setRenderState(kStateDepthTest, false);
     render->setRenderState(kStateBlend, true);
     const unsigned char white[4] = {255, 255, 255, 255};
     rvParticleSystem system = makeSystem(3);
+    system.pointSize = 2.0f; // 96 × 2 / 5 = 38 pixels wide at 5 units
     system.texture = render->createTexture(white, "white", 1, 1, 32);
     system.particles[2].color[0] = 0.5f; // alpha 0.5
     rvGLParticleManager particles;
@@ -43,10 +44,14 @@ TEST_F(GLParticleTest, SpritesAreDrawnRedGreenBlueAlphaAndLeaveDepthOnAndBlendin
     particles.render();
     const float* rgba = particles.colorBuffer() + 4 * 2;
     EXPECT_EQ(std::vector<float>(rgba, rgba + 4), (std::vector<float>{1, 0, 0, 0.5f}));
-    // Red sprites of 8 pixels at the centre.
-    EXPECT_GT(pixel(gltest::kWindowWidth / 2, gltest::kWindowHeight / 2)[0], 200);
-    EXPECT_LT(pixel(gltest::kWindowWidth / 2 + 10, gltest::kWindowHeight / 2)[0], 20);
-    EXPECT_TRUE(glIsEnabled(GL_DEPTH_TEST));
+    const int x = gltest::kWindowWidth / 2, y = gltest::kWindowHeight / 2;
+    EXPECT_GT(pixel(x + 16, y)[0], 200);
+    EXPECT_LT(pixel(x + 22, y)[0], 20);
+    // The caller's depth test stays as it was, depth writes come back on.
+    EXPECT_FALSE(glIsEnabled(GL_DEPTH_TEST));
+    GLboolean depthWrites = GL_FALSE;
+    glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+    EXPECT_TRUE(depthWrites);
     EXPECT_FALSE(glIsEnabled(GL_BLEND));
     EXPECT_FALSE(glIsEnabled(GL_TEXTURE_2D));
     EXPECT_FALSE(glIsEnabled(GL_VERTEX_ARRAY));
