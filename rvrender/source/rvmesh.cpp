@@ -1,5 +1,6 @@
 #include "rvmesh.h"
 
+#include <algorithm>
 #include <cassert>
 #include <cstring>
 #include <vector>
@@ -41,12 +42,26 @@ rvMesh::rvMesh(int primitiveType)
 
 rvMesh::~rvMesh() = default;
 
+// The largest index is kept even when a back end's store reports false for an array it kept.
 bool rvMesh::setIndexArray32(const unsigned int* indexArray, int count) {
-    return indexArray && count > 0 && storeIndices(indexArray, count, true);
+    if (!indexArray || count <= 0) {
+        return false;
+    }
+    const unsigned int largest = *std::max_element(indexArray, indexArray + count);
+    mMaxIndex = largest > 0x7fffffffu ? 0x7fffffff : static_cast<int>(largest);
+    return storeIndices(indexArray, count, true);
 }
 
 bool rvMesh::setIndexArray16(const unsigned short* indexArray, int count) {
-    return indexArray && count > 0 && storeIndices(indexArray, count, false);
+    if (!indexArray || count <= 0) {
+        return false;
+    }
+    mMaxIndex = *std::max_element(indexArray, indexArray + count);
+    return storeIndices(indexArray, count, false);
+}
+
+int rvMesh::countPrimitives() {
+    return rvPrimitivesFrom(mPrimitiveType, mVertexCount);
 }
 
 bool rvMesh::setARGBColor(const unsigned int* ARGBColor, int vertexCount) {

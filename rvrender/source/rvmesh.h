@@ -69,7 +69,9 @@ public:
     // *out = new float[vertexCount * 3] (caller delete[]s it), or null without normals.
     virtual void getNormals(float** out) = 0;      // 29
     virtual void setPrimitiveCount(int count) = 0; // 30
-    virtual int countPrimitives() = 0;             // 31
+    // The primitives a draw of the mesh without indices makes from its vertices
+    // (rvPrimitivesFrom): every vertex is drawn, on both back ends.
+    virtual int countPrimitives(); // 31
     // Types outside 0…4 leave the type unchanged.
     virtual void setPrimitiveType(int type); // 32
     virtual int getPrimitiveType();          // 33
@@ -110,6 +112,7 @@ protected:
     rvVector3 mMin;
     rvVector3 mMax;
     int mVertexCount;
+    int mMaxIndex = 0; // the largest index of the last index array stored
     int mPrimitiveType;
     rvTexture* mTexture;
     rvTexture* mTexture2;

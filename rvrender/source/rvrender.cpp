@@ -30,15 +30,51 @@ int getPrimitiveCount(int type) {
     }
 }
 
-void rvExtractFrustum(const rvMatrix44& wvp, rvFrustum* out) {
-    // Plane p takes column 3 plus sign[p] times column axis[p]; row r of that combination is
-    // the plane's r-th coefficient (a, b, c, d).
+int rvPrimitivesFrom(int type, int count) {
+    if (count < 0) {
+        return -1;
+    }
+    switch (type) {
+    case kPointList:
+        return count;
+    case kLineList:
+        return count / 2;
+    case kLineStrip:
+        return count > 1 ? count - 1 : 0;
+    case kTriangleList:
+        return count / 3;
+    case kTriangleStrip:
+        return count > 2 ? count - 2 : 0;
+    default:
+        return -1;
+    }
+}
+
+int rvVerticesFor(int type, int primitives) {
+    if (primitives < 0 || type < kPointList || type > kTriangleStrip) {
+        return -1;
+    }
+    if (primitives == 0) {
+        return 0;
+    }
+    static const int kPer[5] = {1, 2, 1, 3, 1};   // vertices each primitive adds
+    static const int kFirst[5] = {0, 0, 1, 0, 2}; // and the strips' first one or two
+    // Counts too large for an int cannot be held by any array.
+    const long long n = static_cast<long long>(primitives) * kPer[type] + kFirst[type];
+    return n > 0x7fffffff ? -1 : static_cast<int>(n);
+}
+
+void rvExtractFrustum(const rvMatrix44& wvp, rvFrustum* out, bool depthFromZero) {
+    // Plane p takes column 3 (weighted by w3[p]) plus sign[p] times column axis[p]; row r of
+    // that combination is the plane's r-th coefficient (a, b, c, d). With depth from 0 to w
+    // the near plane is z ≥ 0: column 2 alone.
     static const int axis[6] = {0, 0, 1, 1, 2, 2};
     static const float sign[6] = {-1.0f, 1.0f, 1.0f, -1.0f, -1.0f, 1.0f};
     for (int p = 0; p < 6; ++p) {
         float* plane = out->planes[p];
+        const float w3 = (depthFromZero && p == kPlaneNear) ? 0.0f : 1.0f;
         for (int r = 0; r < 4; ++r) {
-            plane[r] = wvp(r, 3) + sign[p] * wvp(r, axis[p]);
+            plane[r] = w3 * wvp(r, 3) + sign[p] * wvp(r, axis[p]);
         }
         const float length =
             std::sqrt(plane[0] * plane[0] + plane[1] * plane[1] + plane[2] * plane[2]);
@@ -89,6 +125,7 @@ void rvRender::resetRenderStates() {
     mStates.flags[kStateBlend] = false;
     mStates.flags[kStateCull] = true;
     mStates.flags[kStateLighting] = false;
+    mStates.fillMode = kFillSolid;
 }
 
 void rvRender::pushRenderStates() {
@@ -103,6 +140,28 @@ void rvRender::popRenderStates() {
     for (int i = 0; i < kStateCount; ++i) {
         setRenderState(i, mStates.flags[i]);
     }
+    setFillMode(mStates.fillMode);
+}
+
+int rvRender::userArrayLength(int type, const float* vertices, int vertexCount,
+                              const unsigned short* indices, int indexCount, int primitiveCount) {
+    const int needed = rvVerticesFor(type, primitiveCount);
+    if (!vertices || vertexCount < 0 || needed < 0) {
+        return -1;
+    }
+    if (!indices) {
+        return needed <= vertexCount ? needed : -1;
+    }
+    if (indexCount < 0 || needed > indexCount) {
+        return -1;
+    }
+    // An index past the vertices would make the device read beyond the caller's array.
+    for (int i = 0; i < needed; ++i) {
+        if (indices[i] >= vertexCount) {
+            return -1;
+        }
+    }
+    return needed;
 }
 
 // --- Transforms ------------------------------------------------------------------------------
@@ -118,7 +177,7 @@ bool rvRender::lookAt(rvVector3* eye, rvVector3* at, rvVector3* up) {
 void rvRender::updateFrustum() {
     rvMatrix44 wvp;
     getWorldViewProjection(wvp.m);
-    rvExtractFrustum(wvp, &mFrustum);
+    rvExtractFrustum(wvp, &mFrustum, depthFromZero());
 }
 
 unsigned int rvRender::makeColor(unsigned char a, unsigned char r, unsigned char g,
@@ -147,6 +206,7 @@ rvTexture* rvRender::createMeshFromPrimitive(rvPrimitiveModel* model, rvMesh** o
     mesh->setPositions(g.positions.data(), positions);
     mesh->setIndexArray16(g.indices.data(), indices);
     mesh->setUVs(g.uvs.data(), uvs);
+    mesh->setPrimitiveCount(rvPrimitivesFrom(primitiveType, indices > 0 ? indices : positions / 3));
     return mesh->loadTexture(model->textureName.c_str());
 }
 

@@ -59,6 +59,15 @@ enum : int {
 // lists, 1 for anything else.
 int getPrimitiveCount(int type);
 
+// The primitives of a type that `count` vertices (or indices) make: a point each, a line per
+// two for a line list, count − 1 lines for a strip, a triangle per three for a triangle list,
+// count − 2 triangles for a strip (never fewer than 0); −1 for another type or a negative
+// count. Both back ends draw a mesh's primitives by this rule.
+int rvPrimitivesFrom(int type, int count);
+// The vertices (or indices) `primitives` primitives of a type read, the inverse of
+// rvPrimitivesFrom (0 for none); −1 for another type or a negative count.
+int rvVerticesFor(int type, int primitives);
+
 // Six planes (a, b, c, d), each normalised so that (a, b, c) has length 1, in the order right,
 // left, bottom, top, far, near.
 struct rvFrustum {
@@ -74,8 +83,9 @@ enum : int {
 };
 // Extracts the planes from a combined world · view · projection matrix (row-vector
 // convention): right = col3 − col0, left = col3 + col0, bottom = col3 + col1,
-// top = col3 − col1, far = col3 − col2, near = col3 + col2.
-void rvExtractFrustum(const rvMatrix44& wvp, rvFrustum* out);
+// top = col3 − col1, far = col3 − col2, near = col3 + col2, or near = col2 when clip-space
+// depth runs from 0 to w (depthFromZero, Direct3D's projections).
+void rvExtractFrustum(const rvMatrix44& wvp, rvFrustum* out, bool depthFromZero = false);
 
 // The render-state record: four flags and the fill mode.
 struct rvRenderStates {
@@ -118,12 +128,13 @@ public:
     virtual bool setRenderState(int state, bool enable) = 0; // 2
     virtual void enableAlphaTest(float reference) = 0;       // 3
     virtual void disableAlphaTest() = 0;                     // 4
-    // Stores depth on, blending off, culling on, lighting off; nothing is applied.
+    // Stores depth on, blending off, culling on, lighting off and solid fill; nothing is
+    // applied.
     virtual void resetRenderStates(); // 5
     // Pushes the four flags and the fill mode.
     virtual void pushRenderStates(); // 6
     // Restores the top record if there is one, then re-applies the four flags through
-    // setRenderState (also on an empty stack); a restored fill mode is stored, not applied.
+    // setRenderState and the fill mode through setFillMode (also on an empty stack).
     virtual void popRenderStates();                                              // 7
     virtual bool setPerspective(float fovYDegrees, float nearZ, float farZ) = 0; // 8
     virtual bool setViewport(int x, int y, int width, int height) = 0;           // 9
@@ -137,6 +148,9 @@ public:
     virtual bool endScene() = 0;                                           // 16
     virtual bool clear(const float* argb, float depth) = 0;                // 17
     virtual bool drawMesh(rvMesh* mesh) = 0;                               // 18
+    // The user-array draws take three floats per vertex and draw primitiveCount primitives.
+    // They refuse (false, nothing drawn) a null array, a type outside 0…4, a negative count,
+    // more primitives than the vertices or indices hold, and an index past the vertices.
     virtual bool drawIndexedPrimitives(int type, const float* vertices, int vertexCount,
                                        const unsigned short* indices, int indexCount,
                                        int primitiveCount) = 0; // 19
@@ -232,6 +246,13 @@ protected:
     void stopManagers();
     // Whether a render-state index is one of the four.
     static bool isValidState(int state) { return state >= 0 && state < kStateCount; }
+    // The vertices (indices, when `indices` is given) a user-array draw reads, or −1 when the
+    // draw must be refused (the rules at drawIndexedPrimitives).
+    static int userArrayLength(int type, const float* vertices, int vertexCount,
+                               const unsigned short* indices, int indexCount, int primitiveCount);
+    // Whether clip-space depth runs from 0 to w (Direct3D) rather than from −w to w (OpenGL):
+    // the near plane updateFrustum extracts depends on it.
+    virtual bool depthFromZero() const { return false; }
 
     rvFrustum mFrustum;
     zrWindow* mWindow;

@@ -29,7 +29,7 @@ TEST(RenderStates, ResetStoresTheDefaultFlagsAndTheStackIsLastInFirstOut) {
     StateRender r;
     r.mStates = states(false, true, false, true, kFillWireframe);
     r.resetRenderStates();
-    expectStates(r.getRenderStates(), states(true, false, true, false, kFillWireframe));
+    expectStates(r.getRenderStates(), states(true, false, true, false, kFillSolid));
     EXPECT_EQ(r.stateApplications, 0); // stored, not applied
     const rvRenderStates saved[] = {states(true, false, true, false, kFillSolid),
                                     states(false, true, false, true, kFillPoint)};
@@ -42,7 +42,8 @@ TEST(RenderStates, ResetStoresTheDefaultFlagsAndTheStackIsLastInFirstOut) {
         r.popRenderStates();
         expectStates(r.getRenderStates(), saved[i]);
     }
-    // Every pop re-applies the four flags, also on an empty stack, which changes nothing.
+    // Every pop re-applies the four flags and the fill mode, also on an empty stack, which
+    // changes nothing.
     r.popRenderStates();
     expectStates(r.getRenderStates(), saved[0]);
     EXPECT_EQ(r.stateApplications, 3 * kStateCount);
@@ -86,6 +87,47 @@ TEST(PrimitiveCount, FollowsTheTable) {
     for (int type = -1; type <= 5; ++type) {
         EXPECT_EQ(getPrimitiveCount(type), expected[type + 1]) << type;
     }
+}
+
+TEST(PrimitiveCount, VerticesMakePrimitivesAndBack) {
+    struct Row {
+        int type, vertices, primitives;
+    };
+    // Strips share vertices; a partial list primitive is dropped; too few make none.
+    const Row rows[] = {{kPointList, 5, 5},     {kLineList, 5, 2},      {kLineStrip, 5, 4},
+                        {kLineStrip, 1, 0},     {kTriangleList, 7, 2},  {kTriangleStrip, 5, 3},
+                        {kTriangleStrip, 2, 0}, {kTriangleStrip, 0, 0}, {5, 6, -1},
+                        {kPointList, -1, -1}};
+    for (const Row& r : rows) {
+        EXPECT_EQ(rvPrimitivesFrom(r.type, r.vertices), r.primitives) << r.type << " " << r.vertices;
+        if (r.primitives > 0 && r.type != kLineList && r.type != kTriangleList) {
+            EXPECT_EQ(rvVerticesFor(r.type, r.primitives), r.vertices) << r.type;
+        }
+    }
+    EXPECT_EQ(rvVerticesFor(kTriangleList, 2), 6);
+    EXPECT_EQ(rvVerticesFor(kTriangleStrip, 0), 0);
+    EXPECT_EQ(rvVerticesFor(kTriangleList, 0x7fffffff), -1); // beyond any array
+    EXPECT_EQ(rvVerticesFor(-1, 1), -1);
+}
+
+class ArrayRender : public StubRender {
+public:
+    using rvRender::userArrayLength;
+};
+
+TEST(Render, UserArrayDrawsReadOnlyWhatTheArraysHold) {
+    const float v[12] = {};
+    const unsigned short in[4] = {0, 1, 2, 3}, past[3] = {0, 1, 4};
+    EXPECT_EQ(ArrayRender::userArrayLength(kTriangleStrip, v, 4, nullptr, 0, 2), 4);
+    EXPECT_EQ(ArrayRender::userArrayLength(kTriangleList, v, 4, nullptr, 0, 1), 3);
+    EXPECT_EQ(ArrayRender::userArrayLength(kTriangleList, v, 4, nullptr, 0, 0), 0);
+    EXPECT_EQ(ArrayRender::userArrayLength(kTriangleList, v, 4, nullptr, 0, 2), -1);
+    EXPECT_EQ(ArrayRender::userArrayLength(kTriangleList, nullptr, 4, nullptr, 0, 1), -1);
+    EXPECT_EQ(ArrayRender::userArrayLength(kLineList, v, 4, in, 4, 2), 4);
+    EXPECT_EQ(ArrayRender::userArrayLength(kLineList, v, 4, in, 3, 2), -1);   // 3 indices
+    EXPECT_EQ(ArrayRender::userArrayLength(kLineStrip, v, 4, past, 3, 2), -1); // index 4
+    EXPECT_EQ(ArrayRender::userArrayLength(kLineStrip, v, 4, past, 3, 1), 2);  // 4 is not read
+    EXPECT_EQ(ArrayRender::userArrayLength(kPointList, v, -1, nullptr, 0, 0), -1);
 }
 
 TEST(Render, FrustumAndLookAtUseTheBackEndsTransformsAndColoursPackAsARGB) {

@@ -184,20 +184,13 @@ void rvD3DMesh::getNormals(float** out) {
     readFloats(kNormals, out);
 }
 
-int rvD3DMesh::countPrimitives() {
-    switch (mPrimitiveType) {
-    case kTriangleList:
-        return mVertexCount / 3;
-    case kTriangleStrip:
-        return mPrimitiveCount;
-    default:
-        return mVertexCount / 2;
-    }
-}
-
 bool rvD3DMesh::drawBuffers(IDirect3DDevice9* device) {
-    if (!mBuffers[kPositions] || !device) {
+    if (!mBuffers[kPositions] || !device || (mIndexCount > 0 && mMaxIndex >= mVertexCount)) {
         return false;
+    }
+    const int primitives = rvPrimitivesFrom(mPrimitiveType, mIndexCount > 0 ? mIndexCount : mVertexCount);
+    if (primitives <= 0) {
+        return true;
     }
     UINT number = 0;
     for (int s = 0; s < kStreamCount; ++s) {
@@ -209,9 +202,9 @@ bool rvD3DMesh::drawBuffers(IDirect3DDevice9* device) {
     if (mIndexCount > 0) {
         device->SetIndices(mIndices);
         device->DrawIndexedPrimitive(type, 0, 0, static_cast<UINT>(mVertexCount), 0,
-                                     static_cast<UINT>(mPrimitiveCount));
+                                     static_cast<UINT>(primitives));
     } else {
-        device->DrawPrimitive(type, 0, static_cast<UINT>(countPrimitives()));
+        device->DrawPrimitive(type, 0, static_cast<UINT>(primitives));
     }
     return true;
 }

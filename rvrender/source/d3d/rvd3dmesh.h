@@ -43,18 +43,17 @@ public:
 
     void getPositions(float** out) override;
     void getNormals(float** out) override;
-    // The count an indexed draw (and a triangle strip) uses.
+    // Stored and handed back by primitiveCount(); a draw derives the count from the vertices
+    // or the indices, as OpenGL's does.
     void setPrimitiveCount(int count) override { mPrimitiveCount = count; }
-    // vertexCount / 2 for points and lines, / 3 for triangle lists, the stored count for
-    // triangle strips.
-    int countPrimitives() override;
     // Built on the first call from the positions and normals then present and kept: later
     // changes to either are not shown. False with "ERROR DRAWING NORMALS - Buffers not set"
     // when either is missing.
     bool drawNormals(rvRender* renderer) override;
 
-    // Binds the streams and the indices and draws; the declaration must be set. False without
-    // positions.
+    // Binds the streams and the indices and draws every vertex, or every index, as primitives
+    // of the mesh's type; the declaration must be set. False without positions or with an
+    // index past the vertices.
     bool drawBuffers(IDirect3DDevice9* device);
 
     IDirect3DVertexDeclaration9* declaration() const { return mDeclaration; }

@@ -49,7 +49,7 @@ void setParameter(HRESULT result, const char* prefix, const char* name, const ch
 
 rvD3DRender::rvD3DRender()
     : mD3D(nullptr), mDevice(nullptr), mDisplayFormat(D3DFMT_X8R8G8B8), mFullScreen(false),
-      mOrtho(false), mCurrentEffect(nullptr), mSavedProjection(), mSavedView() {}
+      mOrtho(false), mCurrentEffect(nullptr), mSavedProjection(), mSavedView(), mSavedWorld() {}
 
 rvD3DRender::~rvD3DRender() {
     // The managers release their textures and buffers while the device still exists.
@@ -273,7 +273,12 @@ rvVector3* rvD3DRender::unproject(rvVector3* out, float x, float y, float z) {
     mDevice->GetTransform(D3DTS_PROJECTION, &projection);
     mDevice->GetTransform(D3DTS_VIEW, &view);
     mDevice->GetTransform(D3DTS_WORLD, &world);
-    const D3DXVECTOR3 in(x, y, z);
+    // Window coordinates come as OpenGL's: y up from the bottom edge, pixel centres at .5.
+    // Direct3D's run down from the top with centres on integers, and the projection's half-
+    // pixel move makes both name the same point.
+    const float height = mWindow ? static_cast<float>(mWindow->getHeight())
+                                 : static_cast<float>(viewport.Y + viewport.Height);
+    const D3DXVECTOR3 in(x - 0.5f, height - y - 0.5f, z);
     D3DXVECTOR3 result;
     D3DXVec3Unproject(&result, &in, &viewport, &projection, &view, &world);
     *out = rvVector3(result.x, result.y, result.z);
@@ -287,6 +292,7 @@ void rvD3DRender::toggleOrtho() {
     if (!mOrtho) {
         mDevice->GetTransform(D3DTS_PROJECTION, &mSavedProjection);
         mDevice->GetTransform(D3DTS_VIEW, &mSavedView);
+        mDevice->GetTransform(D3DTS_WORLD, &mSavedWorld);
         D3DXMATRIX identity, ortho;
         D3DXMatrixIdentity(&identity);
         const float width = mWindow ? static_cast<float>(mWindow->getWidth()) : 1.0f;
@@ -298,10 +304,12 @@ void rvD3DRender::toggleOrtho() {
         mDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_FALSE);
         mDevice->SetTransform(D3DTS_PROJECTION, &ortho);
         mDevice->SetTransform(D3DTS_VIEW, &identity);
+        mDevice->SetTransform(D3DTS_WORLD, &identity);
     } else {
         mDevice->SetTransform(D3DTS_PROJECTION, &mSavedProjection);
         mDevice->SetTransform(D3DTS_VIEW, &mSavedView);
-        mDevice->SetRenderState(D3DRS_ZENABLE, D3DZB_TRUE);
+        mDevice->SetTransform(D3DTS_WORLD, &mSavedWorld);
+        setRenderState(kStateDepthTest, mStates.flags[kStateDepthTest]);
     }
     mOrtho = !mOrtho;
 }
@@ -392,15 +400,26 @@ bool rvD3DRender::drawMesh(rvMesh* mesh) {
     if (mCurrentEffect) {
         mCurrentEffect->EndPass();
         mCurrentEffect->End();
+        // End leaves the pass's shaders bound (nothing was saved): the draws that follow, the
+        // user arrays, particles and text among them, are fixed-function.
+        mDevice->SetVertexShader(nullptr);
+        mDevice->SetPixelShader(nullptr);
     }
     return drawn;
 }
 
 bool rvD3DRender::drawIndexedPrimitives(int type, const float* vertices, int vertexCount,
-                                        const unsigned short* indices, int, int primitiveCount) {
+                                        const unsigned short* indices, int indexCount,
+                                        int primitiveCount) {
     assert(vertices && indices && "vertices != NULL && indices != NULL");
-    if (!mDevice || !vertices || !indices || vertexCount < 0 || primitiveCount < 0) {
+    const int length =
+        indices ? userArrayLength(type, vertices, vertexCount, indices, indexCount, primitiveCount)
+                : -1;
+    if (!mDevice || length < 0) {
         return false;
+    }
+    if (primitiveCount == 0) {
+        return true;
     }
     mDevice->SetFVF(D3DFVF_XYZ);
     return mDevice->DrawIndexedPrimitiveUP(convertPType(type), 0, static_cast<UINT>(vertexCount),
@@ -408,10 +427,15 @@ bool rvD3DRender::drawIndexedPrimitives(int type, const float* vertices, int ver
                                            D3DFMT_INDEX16, vertices, 12) == D3D_OK;
 }
 
-bool rvD3DRender::drawPrimitives(int type, const float* vList, int, int primitiveCount) {
+bool rvD3DRender::drawPrimitives(int type, const float* vList, int vertexCount,
+                                 int primitiveCount) {
     assert(vList != nullptr && "vList != NULL");
-    if (!mDevice || !vList || primitiveCount < 0) {
+    const int length = userArrayLength(type, vList, vertexCount, nullptr, 0, primitiveCount);
+    if (!mDevice || length < 0) {
         return false;
+    }
+    if (primitiveCount == 0) {
+        return true;
     }
     mDevice->SetFVF(D3DFVF_XYZ);
     return mDevice->DrawPrimitiveUP(convertPType(type), static_cast<UINT>(primitiveCount), vList,
@@ -437,8 +461,24 @@ void rvD3DRender::setTexture(rvTexture* texture) {
 }
 
 void rvD3DRender::setTexture2(rvTexture* texture) {
-    if (mDevice) {
-        mDevice->SetTexture(1, rvD3DTextureOf(texture));
+    if (!mDevice) {
+        return;
+    }
+    IDirect3DBaseTexture9* d3dTexture = rvD3DTextureOf(texture);
+    mDevice->SetTexture(1, d3dTexture);
+    // Stage 1 starts disabled: with a texture it modulates what stage 0 gave, read through the
+    // second coordinate set and filtered as stage 0 is, as OpenGL's unit 1 does.
+    const DWORD op = d3dTexture ? D3DTOP_MODULATE : D3DTOP_DISABLE;
+    mDevice->SetTextureStageState(1, D3DTSS_COLOROP, op);
+    mDevice->SetTextureStageState(1, D3DTSS_ALPHAOP, op);
+    if (d3dTexture) {
+        mDevice->SetTextureStageState(1, D3DTSS_COLORARG1, D3DTA_TEXTURE);
+        mDevice->SetTextureStageState(1, D3DTSS_COLORARG2, D3DTA_CURRENT);
+        mDevice->SetTextureStageState(1, D3DTSS_ALPHAARG1, D3DTA_TEXTURE);
+        mDevice->SetTextureStageState(1, D3DTSS_ALPHAARG2, D3DTA_CURRENT);
+        mDevice->SetTextureStageState(1, D3DTSS_TEXCOORDINDEX, 1);
+        mDevice->SetSamplerState(1, D3DSAMP_MINFILTER, D3DTEXF_LINEAR);
+        mDevice->SetSamplerState(1, D3DSAMP_MAGFILTER, D3DTEXF_LINEAR);
     }
 }
 

@@ -61,12 +61,15 @@ public:
     void setTexture(rvTexture* texture) override;
     void setTexture2(rvTexture* texture) override;
     // Enters (first call) or leaves (second call) a 2D mode whose units are the window's pixels
-    // with the origin at the bottom-left corner (texel centres on pixel centres) and depth
-    // testing off; leaving restores the projection and view and turns depth testing on.
+    // with the origin at the bottom-left corner (texel centres on pixel centres), identity world
+    // and view, and depth testing off; leaving restores the world, view and projection and the
+    // caller's depth-test flag.
     void toggleOrtho() override;
     // Switches the window between framed and full screen and resets the device to match; the
     // loaded effects are told about the reset.
     void toggleFullScreen() override;
+    // x and y are window coordinates as on OpenGL: from the bottom-left corner, pixel centres
+    // at .5; z runs from 0 (near) to 1 (far).
     rvVector3* unproject(rvVector3* out, float x, float y, float z) override;
     rvParticleManager* createParticleManager() override;
     // A failure shows the compiler's messages (or, without any, why the file could not be
@@ -111,6 +114,8 @@ public:
 protected:
     // The animated meshes import makes: they compute bone matrices for the effect.
     rvAnimMesh* newAnimMesh() override;
+    // Direct3D's projections put clip-space depth from 0 to w.
+    bool depthFromZero() const override { return true; }
 
 private:
     D3DPRESENT_PARAMETERS presentParameters(bool fullScreen) const;
@@ -126,5 +131,6 @@ private:
     std::string mTechnique;
     D3DMATRIX mSavedProjection;
     D3DMATRIX mSavedView;
+    D3DMATRIX mSavedWorld;
     std::vector<ID3DXEffect*> mEffects; // every effect loadFX made (owned)
 };

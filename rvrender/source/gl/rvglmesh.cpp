@@ -11,10 +11,6 @@
 
 namespace {
 
-template <typename T> int largest(const T* values, int count) {
-    return static_cast<int>(*std::max_element(values, values + count));
-}
-
 // *out = a new copy of the floats, at least `least` of them (the rest 0), or null for none.
 void copyOut(const std::vector<float>& values, size_t least, float** out) {
     assert(out && "out != NULL");
@@ -41,12 +37,10 @@ bool rvGLMesh::storeIndices(const void* indices, int count, bool wide) {
         const auto* i32 = static_cast<const unsigned int*>(indices);
         mIndices32.assign(i32, i32 + count);
         mIndices16.clear();
-        mMaxIndex = largest(i32, count);
     } else {
         const auto* i16 = static_cast<const unsigned short*>(indices);
         mIndices16.assign(i16, i16 + count);
         mIndices32.clear();
-        mMaxIndex = largest(i16, count);
     }
     mIndexCount = count;
     mUse32 = wide;
@@ -114,10 +108,6 @@ void rvGLMesh::getPositions(float** out) {
 void rvGLMesh::getNormals(float** out) {
     // Callers read vertexCount × 3 floats.
     copyOut(mNormals, static_cast<size_t>(mVertexCount) * 3, out);
-}
-
-int rvGLMesh::countPrimitives() {
-    return mPrimitiveType >= kTriangleList ? mVertexCount / 3 : mVertexCount / 2;
 }
 
 bool rvGLMesh::drawNormals(rvRender*) {

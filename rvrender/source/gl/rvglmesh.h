@@ -20,10 +20,8 @@ public:
     void getPositions(float** out) override;
     // Normals missing for some vertices read as 0.
     void getNormals(float** out) override;
-    // Ignored: OpenGL derives the count from the vertices.
+    // Ignored: a draw derives the count from the vertices or the indices.
     void setPrimitiveCount(int) override {}
-    // vertexCount / 2 for points and lines, vertexCount / 3 for triangles.
-    int countPrimitives() override;
     // One line per vertex from black at the position to red at position + normal. False with
     // the message "ERROR DRAWING NORMALS - Buffers not set" when positions or normals are
     // missing or fewer than the vertices. The line buffer is rebuilt after either changes.
@@ -83,7 +81,6 @@ private:
     std::vector<unsigned short> mIndices16;
     std::vector<unsigned int> mIndices32;
     int mIndexCount = 0;
-    int mMaxIndex = 0;
     bool mUse32 = false;
     std::vector<float> mNormalLines; // GL_C3F_V3F, two vertices per mesh vertex
     bool mNormalLinesStale = true;

@@ -223,11 +223,14 @@ void rvGLRender::toggleOrtho() {
         glMatrixMode(GL_MODELVIEW);
         glPushMatrix();
         glLoadIdentity();
+        glDisable(GL_DEPTH_TEST);
     } else {
         glMatrixMode(GL_MODELVIEW);
         glPopMatrix();
         glMatrixMode(GL_PROJECTION);
         glPopMatrix();
+        glMatrixMode(GL_MODELVIEW);
+        setRenderState(kStateDepthTest, mStates.flags[kStateDepthTest]);
     }
     mOrtho = !mOrtho;
 }
@@ -368,31 +371,30 @@ void rvGLRender::drawMeshArrays(const rvGLMesh& mesh) {
 }
 
 bool rvGLRender::drawIndexedPrimitives(int type, const float* vertices, int vertexCount,
-                                       const unsigned short* indices, int indexCount, int) {
+                                       const unsigned short* indices, int indexCount,
+                                       int primitiveCount) {
     assert(vertices && indices && "vertices != NULL && indices != NULL");
-    if (!vertices || !indices || indexCount < 0) {
+    const int length =
+        indices ? userArrayLength(type, vertices, vertexCount, indices, indexCount, primitiveCount)
+                : -1;
+    if (length < 0) {
         return false;
-    }
-    // An index past the vertices would make GL read beyond the caller's array.
-    for (int i = 0; i < indexCount; ++i) {
-        if (indices[i] >= vertexCount) {
-            return false;
-        }
     }
     glEnableClientState(GL_VERTEX_ARRAY);
     glVertexPointer(3, GL_FLOAT, 0, vertices);
-    glDrawElements(static_cast<GLenum>(convertPType(type)), indexCount, GL_UNSIGNED_SHORT, indices);
+    glDrawElements(static_cast<GLenum>(convertPType(type)), length, GL_UNSIGNED_SHORT, indices);
     glDisableClientState(GL_VERTEX_ARRAY);
     return true;
 }
 
-bool rvGLRender::drawPrimitives(int type, const float* vList, int vertexCount, int) {
+bool rvGLRender::drawPrimitives(int type, const float* vList, int vertexCount, int primitiveCount) {
     assert(vList != nullptr && "vList != NULL");
-    if (!vList) {
+    const int length = userArrayLength(type, vList, vertexCount, nullptr, 0, primitiveCount);
+    if (length < 0) {
         return false;
     }
     glInterleavedArrays(GL_V3F, 12, vList);
-    glDrawArrays(static_cast<GLenum>(convertPType(type)), 0, vertexCount);
+    glDrawArrays(static_cast<GLenum>(convertPType(type)), 0, length);
     glDisableClientState(GL_VERTEX_ARRAY);
     return true;
 }

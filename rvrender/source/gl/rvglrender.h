@@ -59,7 +59,8 @@ public:
     // Texture unit 1; null unbinds but leaves texturing enabled on the unit.
     void setTexture2(rvTexture* texture) override;
     // Enters (first call) or leaves (second call) a 2D mode whose units are the window's
-    // pixels with the origin at the bottom-left corner. Calls must be paired.
+    // pixels with the origin at the bottom-left corner, identity model-view and depth testing
+    // off; leaving restores the matrices and the caller's depth-test flag. Calls must be paired.
     void toggleOrtho() override;
     void toggleFullScreen() override;
     rvVector3* unproject(rvVector3* out, float x, float y, float z) override;

@@ -68,19 +68,27 @@ TEST_F(D3DRenderTest, InitRefusesAMissingWindow) {
     EXPECT_FALSE(other.init(nullptr));
 }
 
-TEST_F(D3DRenderTest, LeavingTheOrthoModeRestoresTheTransformsAndTurnsDepthOn) {
+TEST_F(D3DRenderTest, LeavingTheOrthoModeRestoresTheTransformsAndTheDepthFlag) {
     rvVector3 eye(1, 5, 10), at(0, 0, 0), up(0, 1, 0);
     render->lookAt(&eye, &at, &up);
     render->setPerspective(45, 2, 100);
+    rvMatrix44 moved = rvTranslationMatrix(rvVector3(1, 2, 3));
+    render->setWorldMatrix(&moved);
     const Floats projection = transform(D3DTS_PROJECTION);
     const Floats view = transform(D3DTS_VIEW);
-    render->toggleOrtho();
-    EXPECT_EQ(state(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_FALSE));
-    EXPECT_NE(transform(D3DTS_PROJECTION), projection);
-    render->toggleOrtho();
-    EXPECT_EQ(transform(D3DTS_PROJECTION), projection);
-    EXPECT_EQ(transform(D3DTS_VIEW), view);
-    EXPECT_EQ(state(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_TRUE));
+    const Floats world = transform(D3DTS_WORLD);
+    for (bool depth : {true, false}) {
+        render->setRenderState(kStateDepthTest, depth);
+        render->toggleOrtho();
+        EXPECT_EQ(state(D3DRS_ZENABLE), static_cast<DWORD>(D3DZB_FALSE));
+        EXPECT_NE(transform(D3DTS_PROJECTION), projection);
+        EXPECT_NE(transform(D3DTS_WORLD), world);
+        render->toggleOrtho();
+        EXPECT_EQ(transform(D3DTS_PROJECTION), projection);
+        EXPECT_EQ(transform(D3DTS_VIEW), view);
+        EXPECT_EQ(transform(D3DTS_WORLD), world);
+        EXPECT_EQ(state(D3DRS_ZENABLE), static_cast<DWORD>(depth ? D3DZB_TRUE : D3DZB_FALSE));
+    }
 }
 
 TEST_F(D3DRenderTest, FullScreenAndBackKeepsTheStatesAndSetsTheDefaultPerspective) {
@@ -144,6 +152,10 @@ TEST_F(D3DRenderTest, AMeshIsDrawnByTheCurrentEffectAndWithoutOneByTheFixedPipel
     auto mesh = quad();
     ASSERT_TRUE(render->drawMesh(mesh.get()));
     EXPECT_EQ(pixel(kWindowWidth / 2, kWindowHeight / 2), 0x00FF00u);
+    // A user-array draw after it is fixed-function (plain white), effect or not.
+    const float triangle[9] = {-.2f, -.2f, 0, .2f, -.2f, 0, 0, .2f, 0};
+    ASSERT_TRUE(render->drawPrimitives(kTriangleList, triangle, 3, 1));
+    EXPECT_EQ(pixel(kWindowWidth / 2, kWindowHeight / 2), 0xFFFFFFu);
     render->setCurrentFX(nullptr);
     ASSERT_TRUE(render->drawMesh(mesh.get()));
     EXPECT_EQ(pixel(kWindowWidth / 2, kWindowHeight / 2), 0xFF0000u);
