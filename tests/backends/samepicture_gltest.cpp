@@ -1,20 +1,14 @@
 // Both back ends draw the demo's first frame (the camera where the demo starts, the light on the
 // camera, the same pose) in the demo's run directory, and the two pictures must agree. Both are
-// written beside the test as samepicture_gl.ppm and samepicture_d3d.ppm for looking at.
-#include <GL/gl.h>
-
-#include <algorithm>
+// written beside the test as samepicture_gl.png and samepicture_d3d.png for looking at.
 #include <cstdio>
-#include <cstdlib>
 #include <filesystem>
-#include <fstream>
 #include <functional>
 #include <memory>
-#include <vector>
 
 #include <gtest/gtest.h>
 
-#include "d3dreadback.h"
+#include "pictures.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvd3drender.h"
@@ -28,7 +22,7 @@ namespace {
 
 constexpr int kWidth = 800; // the demo's window
 constexpr int kHeight = 600;
-using Picture = std::vector<unsigned char>; // RGB, top row first
+using testsupport::Picture;
 
 // Draws one frame of the scene on a fresh renderer and returns what read() reads afterwards.
 Picture drawFrame(zrWindow* window, rvRender* render, bool openGL,
@@ -57,35 +51,15 @@ Picture drawFrame(zrWindow* window, rvRender* render, bool openGL,
     return picture;
 }
 
-// Keeps the back buffer of its last frame just before the swap: Mesa under Xvfb does not give
-// the front buffer back.
+// Keeps the back buffer of its last frame just before the swap.
 class CapturingGLRender : public rvGLRender {
 public:
     bool endScene() override {
-        picture.assign(kWidth * kHeight * 3, 0);
-        glPixelStorei(GL_PACK_ALIGNMENT, 1);
-        glReadBuffer(GL_BACK);
-        for (int y = 0; y < kHeight; ++y) // OpenGL's rows start at the bottom
-            glReadPixels(0, kHeight - 1 - y, kWidth, 1, GL_RGB, GL_UNSIGNED_BYTE,
-                         &picture[static_cast<size_t>(y) * kWidth * 3]);
+        picture = testsupport::readGLBackBuffer(kWidth, kHeight);
         return rvGLRender::endScene();
     }
     static inline Picture picture;
 };
-
-Picture readD3D() {
-    Picture rgb;
-    for (D3DCOLOR c : testsupport::readBackBuffer(gD3DDevice))
-        rgb.insert(rgb.end(), {static_cast<unsigned char>(c >> 16),
-                               static_cast<unsigned char>(c >> 8), static_cast<unsigned char>(c)});
-    return rgb;
-}
-
-void writePPM(const std::filesystem::path& file, const Picture& rgb) {
-    std::ofstream out(file, std::ios::binary);
-    out << "P6\n" << kWidth << " " << kHeight << "\n255\n";
-    out.write(reinterpret_cast<const char*>(rgb.data()), static_cast<std::streamsize>(rgb.size()));
-}
 
 TEST(SamePicture, BothBackEndsDrawTheDemosFirstFrameAlike) {
     zrWindow* window = testsupport::window(kWidth, kHeight);
@@ -98,24 +72,14 @@ TEST(SamePicture, BothBackEndsDrawTheDemosFirstFrameAlike) {
 
     const Picture gl =
         drawFrame(window, new CapturingGLRender, true, [] { return CapturingGLRender::picture; });
-    const Picture d3d = drawFrame(window, new rvD3DRender, false, readD3D);
-    writePPM(here / "samepicture_gl.ppm", gl);
-    writePPM(here / "samepicture_d3d.ppm", d3d);
-    ASSERT_EQ(gl.size(), d3d.size());
+    const Picture d3d = drawFrame(window, new rvD3DRender, false, testsupport::readD3DBackBuffer);
+    testsupport::writePNG((here / "samepicture_gl.png").string(), gl);
+    testsupport::writePNG((here / "samepicture_d3d.png").string(), d3d);
+    ASSERT_EQ(gl.rgb.size(), d3d.rgb.size());
 
-    int close = 0;
-    double sum = 0;
-    for (size_t p = 0; p < gl.size(); p += 3) {
-        int worst = 0;
-        for (size_t c = p; c < p + 3; ++c) {
-            const int d = std::abs(gl[c] - d3d[c]);
-            worst = std::max(worst, d);
-            sum += d;
-        }
-        close += worst <= 16;
-    }
-    const double closeShare = static_cast<double>(close) / (kWidth * kHeight);
-    const double meanDifference = sum / static_cast<double>(gl.size());
+    const unsigned char black[3] = {0, 0, 0};
+    const testsupport::Agreement a = testsupport::compare(gl, d3d, black);
+    const double closeShare = a.close, meanDifference = a.mean;
     std::printf("pixels within 16/255: %.4f%%, mean absolute difference %.3f/255\n",
                 100.0 * closeShare, meanDifference);
     EXPECT_GE(closeShare, 0.99);
