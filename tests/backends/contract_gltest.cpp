@@ -40,14 +40,19 @@ constexpr unsigned char kClearRGB[3] = {25, 25, 38};
 using Draw = std::function<void(rvRender&)>;
 using MeshPtr = std::unique_ptr<rvMesh>;
 
-// A folder of its own for the image files the cases write.
+// A folder of its own for the image files the cases write, removed when the program ends.
 const std::filesystem::path& fileFolder() {
-    static const std::filesystem::path folder = [] {
-        auto f = std::filesystem::temp_directory_path() / ("rvcontract-" + std::to_string(getpid()));
-        std::filesystem::create_directories(f);
-        return f;
-    }();
-    return folder;
+    struct Folder {
+        std::filesystem::path path = std::filesystem::temp_directory_path() /
+                                     ("rvcontract-" + std::to_string(getpid()));
+        Folder() { std::filesystem::create_directories(path); }
+        ~Folder() {
+            std::error_code ignored;
+            std::filesystem::remove_all(path, ignored);
+        }
+    };
+    static const Folder folder;
+    return folder.path;
 }
 
 // --- Geometry ---------------------------------------------------------------------------------
