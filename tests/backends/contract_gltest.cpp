@@ -153,7 +153,8 @@ protected:
     }
     void TearDown() override {
         rvSetMessageHandler(nullptr);
-        std::filesystem::current_path(mPrevious);
+        if (!mPrevious.empty()) // empty when there was no window
+            std::filesystem::current_path(mPrevious);
     }
 
     // Runs `draw` on a fresh renderer of each back end between clear and the end of the frame,
