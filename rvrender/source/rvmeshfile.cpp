@@ -22,7 +22,7 @@ constexpr std::size_t kFrameCountSize = 4;              // after the BONE chunk 
 // 2 m figure in millimetres is 2000); numbers near the float limit are finite but overflow to
 // infinity once the skinning adds and multiplies them.
 constexpr float kLargestValue = 1.0e6f;
-constexpr std::size_t kKeySize = 7 * 4;                 // translation xyz, rotation wxyz
+constexpr std::size_t kKeySize = 7 * 4; // translation xyz, rotation wxyz
 constexpr std::size_t kPositionSize = 3 * 4;
 constexpr std::size_t kIndexSize = 4;
 constexpr std::uint32_t kVersion = 100;

@@ -43,8 +43,8 @@ using MeshPtr = std::unique_ptr<rvMesh>;
 // A folder of its own for the image files the cases write, removed when the program ends.
 const std::filesystem::path& fileFolder() {
     struct Folder {
-        std::filesystem::path path = std::filesystem::temp_directory_path() /
-                                     ("rvcontract-" + std::to_string(getpid()));
+        std::filesystem::path path =
+            std::filesystem::temp_directory_path() / ("rvcontract-" + std::to_string(getpid()));
         Folder() { std::filesystem::create_directories(path); }
         ~Folder() {
             std::error_code ignored;
@@ -83,9 +83,11 @@ std::vector<unsigned char> quadrants(int size, int channels, unsigned char alpha
         for (int x = 0; x < size; ++x) {
             const bool top = y < size / 2, left = x < size / 2;
             const unsigned char rgb[3] = {
-                static_cast<unsigned char>(top == left || !top ? 230 : 20),     // red
-                static_cast<unsigned char>(top && !left ? 220 : (!top && !left) ? 230 : 30),
-                static_cast<unsigned char>(!top ? 230 : 25)};                   // blue
+                static_cast<unsigned char>(top == left || !top ? 230 : 20), // red
+                static_cast<unsigned char>(top && !left      ? 220
+                                           : (!top && !left) ? 230
+                                                             : 30),
+                static_cast<unsigned char>(!top ? 230 : 25)}; // blue
             px.insert(px.end(), {rgb[2], rgb[1], rgb[0]});
             if (channels == 4)
                 px.push_back(alpha);
@@ -194,8 +196,7 @@ protected:
         const int d3dDrawn = testsupport::pixelsUnlike(p.d3d, kClearRGB);
         std::printf("%s: %.2f%% of pixels within 16/255 (%.2f%% of those drawn), mean difference "
                     "%.3f/255; drawn: OpenGL %d pixels, Direct3D %d\n",
-                    name.c_str(), 100.0 * a.close, 100.0 * a.drawnClose, a.mean, glDrawn,
-                    d3dDrawn);
+                    name.c_str(), 100.0 * a.close, 100.0 * a.drawnClose, a.mean, glDrawn, d3dDrawn);
         EXPECT_GE(a.close, 0.99);
         EXPECT_LT(a.mean, 2.0);
         EXPECT_GE(a.drawnClose, 0.95);
@@ -312,18 +313,14 @@ TEST_P(Primitives, EveryVertexOrIndexIsDrawn) {
     }));
 }
 
-INSTANTIATE_TEST_SUITE_P(Contract, Primitives,
-                         ::testing::Values(PrimitiveCase{kPointList, false},
-                                           PrimitiveCase{kLineList, false},
-                                           PrimitiveCase{kLineStrip, false},
-                                           PrimitiveCase{kTriangleList, false},
-                                           PrimitiveCase{kTriangleStrip, false},
-                                           PrimitiveCase{kPointList, true},
-                                           PrimitiveCase{kLineList, true},
-                                           PrimitiveCase{kLineStrip, true},
-                                           PrimitiveCase{kTriangleList, true},
-                                           PrimitiveCase{kTriangleStrip, true}),
-                         caseName);
+INSTANTIATE_TEST_SUITE_P(
+    Contract, Primitives,
+    ::testing::Values(PrimitiveCase{kPointList, false}, PrimitiveCase{kLineList, false},
+                      PrimitiveCase{kLineStrip, false}, PrimitiveCase{kTriangleList, false},
+                      PrimitiveCase{kTriangleStrip, false}, PrimitiveCase{kPointList, true},
+                      PrimitiveCase{kLineList, true}, PrimitiveCase{kLineStrip, true},
+                      PrimitiveCase{kTriangleList, true}, PrimitiveCase{kTriangleStrip, true}),
+    caseName);
 
 class FromPrimitive : public Contract, public ::testing::WithParamInterface<int> {};
 
@@ -363,15 +360,18 @@ INSTANTIATE_TEST_SUITE_P(Contract, FromPrimitive,
 // The generated test primitives, each on a mesh of its own.
 TEST_F(Contract, TestPrimitives) {
     expectSame(drawBoth([](rvRender& r) {
-        MeshPtr plane(r.createMesh(nullptr, kTriangleList)), cube(r.createMesh(nullptr, kTriangleList)),
+        MeshPtr plane(r.createMesh(nullptr, kTriangleList)),
+            cube(r.createMesh(nullptr, kTriangleList)),
             sphere(r.createMesh(nullptr, kTriangleList)), grid(r.createMesh(nullptr, kLineList));
         rvTestPrimitive::createPlane(1.5f, {1, 0.9f, 0.5f, 0.2f}, plane.get(), 1);
         rvTestPrimitive::createCube(1.2f, {1, 0.2f, 0.8f, 0.4f}, false, false, cube.get());
         rvTestPrimitive::createGeoSphere(0.8f, 2, false, {1, 0.3f, 0.5f, 1.0f}, sphere.get());
         rvTestPrimitive::createUnitGrid(4, {1, 1, 1, 1}, grid.get());
-        const rvMatrix44 place[4] = {rvTranslationMatrix(rvVector3(-2.5f, 1, 0)), rvTranslationMatrix(rvVector3(0, 1, 0)) *
-                                                                      rvRotationYMatrix(0.6f),
-                                     rvTranslationMatrix(rvVector3(2.5f, 1, 0)), rvTranslationMatrix(rvVector3(0, -1.8f, 0))};
+        const rvMatrix44 place[4] = {rvTranslationMatrix(rvVector3(-2.5f, 1, 0)),
+                                     rvTranslationMatrix(rvVector3(0, 1, 0)) *
+                                         rvRotationYMatrix(0.6f),
+                                     rvTranslationMatrix(rvVector3(2.5f, 1, 0)),
+                                     rvTranslationMatrix(rvVector3(0, -1.8f, 0))};
         rvMesh* meshes[4] = {plane.get(), cube.get(), sphere.get(), grid.get()};
         for (int i = 0; i < 4; ++i) {
             rvMatrix44 world = place[i];
@@ -460,7 +460,8 @@ TEST_F(Contract, TheOrthoModeAndBackKeepTheCallersStates) {
         r.setRenderState(kStateCull, false);
         rvMatrix44 world = rvTranslationMatrix(rvVector3(0.5f, 0.2f, 0));
         r.setWorldMatrix(&world);
-        MeshPtr a = square(r, -3, -1, 2), b = square(r, -2, -2, 2, -1), c = square(r, -1.5f, 0, 2, -2);
+        MeshPtr a = square(r, -3, -1, 2), b = square(r, -2, -2, 2, -1),
+                c = square(r, -1.5f, 0, 2, -2);
         colourAll(*a, 1, 0.9f, 0.2f, 0.2f);
         colourAll(*b, 1, 0.2f, 0.9f, 0.2f);
         colourAll(*c, 1, 0.9f, 0.9f, 0.2f);
@@ -483,7 +484,7 @@ TEST_F(Contract, TheOrthoModeAndBackKeepTheCallersStates) {
 
 TEST_F(Contract, UserArraysWithConsistentCounts) {
     expectSame(drawBoth([](rvRender& r) {
-        const float tris[18] = {-3.5f, -2, 0, -1.5f, -2, 0, -2.5f, 0, 0,
+        const float tris[18] = {-3.5f, -2,   0, -1.5f, -2,   0, -2.5f, 0,    0,
                                 -3.5f, 0.5f, 0, -1.5f, 0.5f, 0, -2.5f, 2.5f, 0};
         EXPECT_TRUE(r.drawPrimitives(kTriangleList, tris, 6, 2));
         const float strip[15] = {-1, -2, 0, 0, 2, 0, 1, -2, 0, 2, 2, 0, 3, -2, 0};

@@ -99,7 +99,8 @@ TEST(PrimitiveCount, VerticesMakePrimitivesAndBack) {
                         {kTriangleStrip, 2, 0}, {kTriangleStrip, 0, 0}, {5, 6, -1},
                         {kPointList, -1, -1}};
     for (const Row& r : rows) {
-        EXPECT_EQ(rvPrimitivesFrom(r.type, r.vertices), r.primitives) << r.type << " " << r.vertices;
+        EXPECT_EQ(rvPrimitivesFrom(r.type, r.vertices), r.primitives)
+            << r.type << " " << r.vertices;
         if (r.primitives > 0 && r.type != kLineList && r.type != kTriangleList) {
             EXPECT_EQ(rvVerticesFor(r.type, r.primitives), r.vertices) << r.type;
         }
@@ -124,7 +125,7 @@ TEST(Render, UserArrayDrawsReadOnlyWhatTheArraysHold) {
     EXPECT_EQ(ArrayRender::userArrayLength(kTriangleList, v, 4, nullptr, 0, 2), -1);
     EXPECT_EQ(ArrayRender::userArrayLength(kTriangleList, nullptr, 4, nullptr, 0, 1), -1);
     EXPECT_EQ(ArrayRender::userArrayLength(kLineList, v, 4, in, 4, 2), 4);
-    EXPECT_EQ(ArrayRender::userArrayLength(kLineList, v, 4, in, 3, 2), -1);   // 3 indices
+    EXPECT_EQ(ArrayRender::userArrayLength(kLineList, v, 4, in, 3, 2), -1);    // 3 indices
     EXPECT_EQ(ArrayRender::userArrayLength(kLineStrip, v, 4, past, 3, 2), -1); // index 4
     EXPECT_EQ(ArrayRender::userArrayLength(kLineStrip, v, 4, past, 3, 1), 2);  // 4 is not read
     EXPECT_EQ(ArrayRender::userArrayLength(kPointList, v, -1, nullptr, 0, 0), -1);

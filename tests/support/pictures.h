@@ -48,9 +48,9 @@ inline Picture readD3DBackBuffer() {
     const std::vector<D3DCOLOR> pixels = readBackBuffer(gD3DDevice, &p.width);
     p.height = p.width > 0 ? static_cast<int>(pixels.size()) / p.width : 0;
     for (D3DCOLOR c : pixels)
-        p.rgb.insert(p.rgb.end(), {static_cast<unsigned char>(c >> 16),
-                                   static_cast<unsigned char>(c >> 8),
-                                   static_cast<unsigned char>(c)});
+        p.rgb.insert(p.rgb.end(),
+                     {static_cast<unsigned char>(c >> 16), static_cast<unsigned char>(c >> 8),
+                      static_cast<unsigned char>(c)});
     return p;
 }
 

@@ -188,7 +188,8 @@ bool rvD3DMesh::drawBuffers(IDirect3DDevice9* device) {
     if (!mBuffers[kPositions] || !device || (mIndexCount > 0 && mMaxIndex >= mVertexCount)) {
         return false;
     }
-    const int primitives = rvPrimitivesFrom(mPrimitiveType, mIndexCount > 0 ? mIndexCount : mVertexCount);
+    const int primitives =
+        rvPrimitivesFrom(mPrimitiveType, mIndexCount > 0 ? mIndexCount : mVertexCount);
     if (primitives <= 0) {
         return true;
     }

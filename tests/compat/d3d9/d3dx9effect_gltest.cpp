@@ -234,9 +234,8 @@ TEST_F(EffectTest, SamplerStateBindsTheTextureAndEndRestoresTheStates) {
         float x, y, z;
         D3DCOLOR color;
     };
-    const Coloured green[3] = {{-1, 1, 0.5f, 0xFF00FF00},
-                               {3, 1, 0.5f, 0xFF00FF00},
-                               {-1, -3, 0.5f, 0xFF00FF00}};
+    const Coloured green[3] = {
+        {-1, 1, 0.5f, 0xFF00FF00}, {3, 1, 0.5f, 0xFF00FF00}, {-1, -3, 0.5f, 0xFF00FF00}};
     ASSERT_EQ(effect->SetTechnique("Flat"), D3D_OK);
     const float red[4] = {1, 0, 0, 1};
     effect->SetFloatArray("tint", red, 4);
