@@ -65,9 +65,9 @@ int rvVerticesFor(int type, int primitives) {
 }
 
 void rvExtractFrustum(const rvMatrix44& wvp, rvFrustum* out, bool depthFromZero) {
-    // Plane p takes column 3 (weighted by w3[p]) plus sign[p] times column axis[p]; row r of
-    // that combination is the plane's r-th coefficient (a, b, c, d). With depth from 0 to w
-    // the near plane is z ≥ 0: column 2 alone.
+    // Plane p takes column 3 plus sign[p] times column axis[p]; row r of that combination is
+    // the plane's r-th coefficient (a, b, c, d). With depth from 0 to w the near plane is
+    // z ≥ 0: column 2 alone (w3 = 0).
     static const int axis[6] = {0, 0, 1, 1, 2, 2};
     static const float sign[6] = {-1.0f, 1.0f, 1.0f, -1.0f, -1.0f, 1.0f};
     for (int p = 0; p < 6; ++p) {
