@@ -88,18 +88,16 @@ void setUpAnimatedModel(rvAnimMesh* model) {
     setUpSkinningStreams(model);
 }
 
-// The effect's bone array holds kEffectBones matrices; a model with more is drawn in the pose
-// of its file, with identity matrices, instead of with matrices the array cannot hold.
-bool fitsEffect(const rvAnimMesh* model) {
-    return model->getBoneCount() <= kEffectBones;
-}
-
-void reportBonesBeyondEffect(const rvAnimMesh* model, const char* file) {
-    if (model && !fitsEffect(model)) {
+// The effect's bone array holds kEffectBones matrices: a model with more bones is drawn in
+// parts, each with a palette of its own. One that cannot be split is drawn in the pose of its
+// file, with identity matrices.
+void usePalette(rvAnimMesh* model, const char* file) {
+    if (model && !model->usePalette(kEffectBones)) {
         const std::string text = std::string(file) + " has " +
-                                 std::to_string(model->getBoneCount()) + " bones; the effect " +
-                                 kEffectFile + " holds " + std::to_string(kEffectBones) +
-                                 ", so it is drawn in the pose of its file.";
+                                 std::to_string(model->getBoneCount()) +
+                                 " bones and cannot be split into parts of at most " +
+                                 std::to_string(kEffectBones) + ", the bones the effect " +
+                                 kEffectFile + " holds, so it is drawn in the pose of its file.";
         rvShowMessage(text.c_str(), "Model Error");
     }
 }
@@ -261,9 +259,8 @@ void initScene() {
         setUpPrograms();
     } else {
         setUpEffect();
-        reportBonesBeyondEffect(gModel1,
-                                isMSHFileName(gCommandLine) ? gCommandLine : kFirstModelFile);
-        reportBonesBeyondEffect(gModel2, kSecondModelFile);
+        usePalette(gModel1, isMSHFileName(gCommandLine) ? gCommandLine : kFirstModelFile);
+        usePalette(gModel2, kSecondModelFile);
     }
 
     gTextAttachLight =
@@ -310,19 +307,22 @@ void drawSceneD3D() {
     rvMatrix44 wvp;
     gRender->setFXMatrix(*gRender->getWorldViewProjectionMatrix(&wvp), &gShader, "wvp");
     if (gCurrentModel) {
-        // A model without a skeleton (or with more bones than the effect holds) is drawn in
-        // the pose of its file. The effect only reads the array; the interface takes it
-        // unqualified.
+        // Each part with its palette; a model without a skeleton (or one that could not be
+        // split) is drawn in the pose of its file. The effect only reads the array; the
+        // interface takes it unqualified.
         static std::vector<rvMatrix44> identities(kEffectBones);
-        const rvMatrix44* bones = gCurrentModel->getBoneMatrices();
-        if (bones && fitsEffect(gCurrentModel)) {
-            gRender->setFXMatrixArray(const_cast<rvMatrix44*>(bones), gCurrentModel->getBoneCount(),
-                                      &gShader, "bones");
-        } else {
-            gRender->setFXMatrixArray(identities.data(), kEffectBones, &gShader, "bones");
-        }
-        if (rvMesh* mesh = gCurrentModel->getMesh()) {
-            gRender->drawMesh(mesh);
+        for (int part = 0; part < gCurrentModel->getPartCount(); ++part) {
+            int count = 0;
+            const rvMatrix44* palette = gCurrentModel->getPartPalette(part, &count);
+            if (palette) {
+                gRender->setFXMatrixArray(const_cast<rvMatrix44*>(palette), count, &gShader,
+                                          "bones");
+            } else {
+                gRender->setFXMatrixArray(identities.data(), kEffectBones, &gShader, "bones");
+            }
+            if (rvMesh* mesh = gCurrentModel->getPartMesh(part)) {
+                gRender->drawMesh(mesh);
+            }
         }
     }
     gRender->setCurrentFX(nullptr);

@@ -1,8 +1,8 @@
 // gencharacters <demo dir> [--gltf DIR]: writes the two animated characters (meshes/zax.MSH,
 // meshes/zaphod.MSH) and their painted textures under the demo's run directory; with --gltf
 // also DIR/zax.glb and DIR/zaphod.glb, the same meshes, skeletons, clips and textures as binary
-// glTF for standard tools. The output is the same on every run: nothing depends on the time or
-// on an unseeded random source.
+// glTF for standard tools, and DIR/mico.glb, a 71-bone character that is not the demo's. The output
+// is the same on every run: nothing depends on the time or on an unseeded random source.
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -55,6 +55,11 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "gencharacters: %s\n", error.c_str());
             return 1;
         }
+    }
+    std::string error;
+    if (gltfWanted && !writeGlb(argv[3], chargen::makeMico(), &error)) {
+        std::fprintf(stderr, "gencharacters: %s\n", error.c_str());
+        return 1;
     }
     return 0;
 }

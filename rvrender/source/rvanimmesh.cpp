@@ -53,6 +53,9 @@ void rvAnimMesh::setMesh(rvMesh* mesh) {
     // the next animate.
     mPrepared = false;
     mBindPositions.clear();
+    // So do the parts made from it.
+    mPartMeshes.clear();
+    mPartBones.clear();
 }
 
 void rvAnimMesh::setSkeleton(const rvMeshFile& record) {
@@ -63,6 +66,7 @@ void rvAnimMesh::setSkeleton(const rvMeshFile& record) {
         mBoneIndices.clear();
         mBoneWeights.clear();
         mBoneMatrices.clear();
+        mTriangles.clear();
         mCurrentFrame = 0;
         return;
     }
@@ -80,6 +84,13 @@ void rvAnimMesh::setSkeleton(const rvMeshFile& record) {
     mBoneKeys = record.boneKeys;
     mBoneIndices = record.boneIndices;
     mBoneWeights = record.boneWeights;
+    mTriangles = record.indices;
+    if (mTriangles.empty()) { // an unindexed triangle list
+        mTriangles.resize(record.vertexCount - record.vertexCount % 3);
+        for (std::size_t i = 0; i < mTriangles.size(); ++i) {
+            mTriangles[i] = static_cast<std::uint32_t>(i);
+        }
+    }
     if (mPrepared) {
         buildPlan(); // the bind pose stays; the influences are new
     }
@@ -98,6 +109,45 @@ const unsigned char* rvAnimMesh::getBoneIndices() const {
 
 const rvMatrix44* rvAnimMesh::getBoneMatrices() const {
     return (hasSkeleton() && !mBoneMatrices.empty()) ? mBoneMatrices.data() : nullptr;
+}
+
+bool rvAnimMesh::usePalette(int paletteBones) {
+    mPaletteBones = 0; // the processor reads every bone matrix wherever it is
+    (void)paletteBones;
+    return true;
+}
+
+int rvAnimMesh::getPartCount() const {
+    return mPartMeshes.empty() ? 1 : static_cast<int>(mPartMeshes.size());
+}
+
+rvMesh* rvAnimMesh::getPartMesh(int part) const {
+    if (mPartMeshes.empty()) {
+        return part == 0 ? mMesh.get() : nullptr;
+    }
+    return part >= 0 && part < getPartCount() ? mPartMeshes[part].get() : nullptr;
+}
+
+const rvMatrix44* rvAnimMesh::getPartPalette(int part, int* count) {
+    *count = 0;
+    const rvMatrix44* all = getBoneMatrices();
+    if (!all || part < 0 || part >= getPartCount()) {
+        return nullptr;
+    }
+    if (mPartMeshes.empty()) {
+        if (mPaletteBones > 0 && mBoneCount > mPaletteBones) {
+            return nullptr;
+        }
+        *count = mBoneCount;
+        return all;
+    }
+    const std::vector<int>& bones = mPartBones[part];
+    mPalette.resize(bones.size());
+    for (std::size_t slot = 0; slot < bones.size(); ++slot) {
+        mPalette[slot] = all[bones[slot]];
+    }
+    *count = static_cast<int>(bones.size());
+    return mPalette.data();
 }
 
 void rvAnimMesh::prepareSkinning() {

@@ -32,6 +32,11 @@ public:
     // Copies the inner mesh's positions as the bind pose and allocates the pose arrays.
     virtual void prepareSkinning(); // 1
     virtual ~rvAnimMesh();          // 2
+    // Prepares drawing with a bone palette of at most paletteBones matrices (a vertex shader's
+    // bone array): a model with more bones is split into parts once, each drawn with its own
+    // palette. Processor skinning needs no palette: this class keeps one part. False when the
+    // model cannot be split; it then stays one part, with no palette (getPartPalette).
+    virtual bool usePalette(int paletteBones); // 3
 
     // Adds the time; when it reaches one key frame's duration, advances one key frame (the
     // time beyond it is dropped) and poses between the current and the next key frame.
@@ -43,8 +48,8 @@ public:
 
     // Takes ownership of the inner mesh (deleting any previous one).
     void setMesh(rvMesh* mesh);
-    // Copies the skeleton of a loaded record: keys, per-vertex indices and weights.
-    // A record without a skeleton clears it.
+    // Copies the skeleton of a loaded record: keys, per-vertex indices and weights, and the
+    // triangles they belong to (for usePalette). A record without a skeleton clears it.
     void setSkeleton(const rvMeshFile& record);
 
     rvMesh* getMesh() const { return mMesh.get(); }
@@ -59,6 +64,14 @@ public:
     // One matrix per bone from the last animate (16 floats each, row-major), or null before
     // the first animate or without a skeleton.
     const rvMatrix44* getBoneMatrices() const;
+    // The parts to draw, each with its palette: one part (the inner mesh, every bone) unless
+    // usePalette split the model.
+    int getPartCount() const;
+    rvMesh* getPartMesh(int part) const;
+    // The part's bone matrices in its palette's order, from the last animate, and their number
+    // in *count; null before the first animate, without a skeleton, or when the part has more
+    // bones than the palette of the last usePalette.
+    const rvMatrix44* getPartPalette(int part, int* count);
     const rvBoneKey& key(int bone, int frame) const {
         return mBoneKeys[bone * mFrameCount + frame];
     }
@@ -86,6 +99,13 @@ protected:
     float mFrameDuration;
     std::vector<rvMatrix44> mBoneMatrices; // one per bone, valid after the first animate
     bool mPrepared;
+    std::vector<std::uint32_t> mTriangles; // the file's indices (three per triangle)
+    // Set by usePalette: the palette's size (0: none asked for), and when the model is split,
+    // each part's mesh and bones (palette slot → bone).
+    int mPaletteBones = 0;
+    std::vector<std::unique_ptr<rvMesh>> mPartMeshes;
+    std::vector<std::vector<int>> mPartBones;
+    std::vector<rvMatrix44> mPalette; // the last palette handed out
 };
 
 // The bone matrix of one bone: rotation of slerp(t, a.rotation, b.rotation) in rows 0–2,

@@ -25,7 +25,7 @@ function(rv_add_e2e test script backend)
   set_tests_properties(${test} PROPERTIES LABELS "e2e;gl" TIMEOUT 90 RUN_SERIAL TRUE
                                           ENVIRONMENT "E2E_BACKEND=${backend};E2E_TEST=${test}")
 endfunction()
-foreach(name camera cmdline fullscreen layout scene toggles)
+foreach(name camera cmdline fullscreen layout models scene toggles)
   rv_add_e2e(e2e_${name} e2e_${name}.sh opengl)
   rv_add_e2e(e2e_${name}_d3d e2e_${name}.sh direct3d)
 endforeach()

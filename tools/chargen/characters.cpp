@@ -18,9 +18,8 @@ Character finish(Character c) {
     return c;
 }
 
-} // namespace
-
-Character makeZax() {
+// zax's build, shared with mico.
+Proportions zaxProportions() {
     Proportions p;
     p.soleY = 0.0;
     p.hipHalfWidth = 2.9;
@@ -70,26 +69,12 @@ Character makeZax() {
     p.torsoRings = 28;
     p.headRings = 28;
     p.limbRings = 28;
+    return p;
+}
 
-    Character c;
-    c.name = "zax";
-    c.meshFile = kFirstModelFile;
-    c.textureFile = kFirstModelTexture;
-    c.textureChannels = 3;
-    c.soleY = p.soleY;
-    c.body = buildHumanoid(p);
-
-    // Short legs take short steps: the knees must not fold further than the skin can follow.
-    WalkParams walk;
-    walk.stride = 2.6;
-    walk.lift = 1.2;
-    walk.heelRaise = 0.22;
-    walk.toeUp = 0.12;
-    walk.bob = 0.3;
-    walk.sway = 0.45;
-    c.poses = walkCycle(c.body.skeleton, walk, 32);
-
-    Look& k = c.look;
+// zax's clothes and face, shared with mico.
+Look zaxLook() {
+    Look k;
     k.skin = rgb(226, 178, 138);
     k.shirt = rgb(196, 186, 120);
     k.trousers = rgb(58, 92, 150);
@@ -116,6 +101,62 @@ Character makeZax() {
     k.mouthY = 27.75;
     k.mouthWidth = 0.55;
     k.seed = 7;
+    return k;
+}
+
+// Short legs take short steps: the knees must not fold further than the skin can follow.
+WalkParams zaxWalk() {
+    WalkParams walk;
+    walk.stride = 2.6;
+    walk.lift = 1.2;
+    walk.heelRaise = 0.22;
+    walk.toeUp = 0.12;
+    walk.bob = 0.3;
+    walk.sway = 0.45;
+    return walk;
+}
+
+} // namespace
+
+Character makeZax() {
+    const Proportions p = zaxProportions();
+    Character c;
+    c.name = "zax";
+    c.meshFile = kFirstModelFile;
+    c.textureFile = kFirstModelTexture;
+    c.textureChannels = 3;
+    c.soleY = p.soleY;
+    c.body = buildHumanoid(p);
+    c.poses = walkCycle(c.body.skeleton, zaxWalk(), 32);
+    c.look = zaxLook();
+    return finish(c);
+}
+
+Character makeMico() {
+    Proportions p = zaxProportions();
+    p.earLength = 0.0; // the tail takes the ears' atlas cell
+    p.fingers = 5;
+    p.fingerJoints = 3;
+    p.fingerLength = 2.4;
+    p.fingerRadius = 0.32;
+    p.hand = 2.2;
+    p.tailJoints = 20;
+    p.tailLength = 22.0;
+    p.tailRadius = 1.3;
+    p.tailRootBack = 3.4;
+    Character c;
+    c.name = "mico";
+    c.meshFile = "meshes/mico.MSH";
+    c.textureFile = "textures/mico.bmp";
+    c.textureChannels = 3;
+    c.soleY = p.soleY;
+    c.body = buildHumanoid(p);
+    c.poses = walkCycle(c.body.skeleton, zaxWalk(), 32);
+    curlFingersAndWagTail(c.body.skeleton, &c.poses);
+    c.look = zaxLook();
+    c.look.hair = rgb(150, 96, 50); // the tail's fur
+    c.look.accent = rgb(60, 140, 90);
+    c.look.seed = 13;
     return finish(c);
 }
 

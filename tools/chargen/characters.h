@@ -36,6 +36,11 @@ struct Character {
 
 Character makeZax();
 Character makeZaphod();
+// mico: zax's build and clothes with five three-joint fingers on each hand and a tail of 20
+// joints (71 bones), walking like zax, the fingers closing and the tail swinging. Not one of the
+// demo's characters: a model for the converter and the renderers with more bones than the
+// Direct3D effect holds.
+Character makeMico();
 
 // The mesh file record: geometry, skin, and keys[bone * frameCount + frame] taking the bind
 // pose to each key frame's pose. Weights are the mesh's bytes / 255, so that the writer's

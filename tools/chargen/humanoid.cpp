@@ -66,12 +66,24 @@ HumanoidBones::HumanoidBones(const Skeleton& s)
         shin[i] = s.find("shin" + sd);
         foot[i] = s.find("foot" + sd);
         toe[i] = s.find("toe" + sd);
+        for (int k = 1; s.find("finger" + std::to_string(k) + "_1" + sd) >= 0; ++k) {
+            fingers[i].emplace_back();
+            for (int j = 1;; ++j) {
+                const int b = s.find("finger" + std::to_string(k) + "_" + std::to_string(j) + sd);
+                if (b < 0)
+                    break;
+                fingers[i].back().push_back(b);
+            }
+        }
     }
+    for (int j = 1; s.find("tail" + std::to_string(j)) >= 0; ++j)
+        tail.push_back(s.find("tail" + std::to_string(j)));
 }
 
 Humanoid buildHumanoid(const Proportions& p) {
     assert(p.spine.size() >= 2 && p.spine.size() <= 3);
-    assert(!(p.earLength > 0.0 && p.hairLength > 0.0) && "ears and hair share an atlas cell");
+    assert(((p.earLength > 0.0) + (p.hairLength > 0.0) + (p.tailJoints > 0)) <= 1 &&
+           "ears, hair and a tail share an atlas cell");
     Humanoid h;
     Skeleton& s = h.skeleton;
     const double ankleY = p.soleY + p.ankleHeight;
@@ -117,6 +129,28 @@ Humanoid buildHumanoid(const Proportions& p) {
         handB[i] = s.add(std::string("hand") + kSide[i], forearm[i], wrist[i],
                          wrist[i] + armDir[i] * p.hand);
     }
+    // Fingers leave the end of the hand side by side across its width (z), pointing on.
+    std::vector<std::vector<int>> fingerBones[2];
+    std::vector<V3> fingerBase[2];
+    const double palm = p.handShape.empty() ? 1.0 : p.handShape.back().b;
+    for (int i = 0; i < 2 && p.fingers > 0; ++i) {
+        for (int k = 0; k < p.fingers; ++k) {
+            const double across =
+                p.fingers > 1 ? 0.75 * palm * (1.0 - 2.0 * k / (p.fingers - 1)) : 0.0;
+            const V3 base = wrist[i] + armDir[i] * (0.8 * p.hand) + V3(0, 0, across);
+            fingerBase[i].push_back(base);
+            fingerBones[i].emplace_back();
+            int up = handB[i];
+            const double step = p.fingerLength / p.fingerJoints;
+            for (int j = 0; j < p.fingerJoints; ++j) {
+                const std::string name =
+                    "finger" + std::to_string(k + 1) + "_" + std::to_string(j + 1) + kSide[i];
+                up = s.add(name, up, base + armDir[i] * (j * step),
+                           base + armDir[i] * ((j + 1) * step));
+                fingerBones[i].back().push_back(up);
+            }
+        }
+    }
     double ballY = p.soleY + 0.45 * p.ankleHeight;
     for (int i = 0; i < 2; ++i) {
         double x = kSign[i] * p.hipHalfWidth;
@@ -127,6 +161,17 @@ Humanoid buildHumanoid(const Proportions& p) {
                         V3(x, ballY, p.ballForward));
         toe[i] = s.add(std::string("toe") + kSide[i], foot[i], V3(x, ballY, p.ballForward),
                        V3(x, ballY, p.ballForward + p.toeLength));
+    }
+
+    // The tail leaves the back of the pelvis, backwards and a little down.
+    const V3 tailDir = normalized(V3(0, -0.35, -1));
+    const V3 tailRoot(0, pelvisY - 0.5 * p.pelvisAboveHips, -p.tailRootBack);
+    std::vector<int> tail;
+    for (int j = 0, up = pelvis; j < p.tailJoints; ++j) {
+        const double step = p.tailLength / p.tailJoints;
+        up = s.add("tail" + std::to_string(j + 1), up, tailRoot + tailDir * (j * step),
+                   tailRoot + tailDir * ((j + 1) * step));
+        tail.push_back(up);
     }
 
     // Torso: pelvis and spine bones along the axis, the clavicles over the shoulders and the
@@ -226,6 +271,26 @@ Humanoid buildHumanoid(const Proportions& p) {
         d.blend = {0.2};
         h.parts.push_back(d);
     }
+    if (!tail.empty()) {
+        const V3 start = tailRoot - tailDir * (1.5 * p.tailRadius);
+        const double total = p.tailLength + 1.5 * p.tailRadius;
+        TubeDesc d =
+            tube("tail", PartKind::Hair, 0, start, tailRoot + tailDir * p.tailLength, V3(0, 1, 0),
+                 {{0, p.tailRadius, p.tailRadius},
+                  {0.5, 0.75 * p.tailRadius, 0.75 * p.tailRadius},
+                  {1, 0.35 * p.tailRadius, 0.35 * p.tailRadius}},
+                 kHairCell);
+        d.segments = 12;
+        d.bodyRings = 3 * p.tailJoints;
+        d.capRings = 3;
+        d.bones = {pelvis};
+        for (int j = 0; j < p.tailJoints; ++j) {
+            d.bones.push_back(tail[j]);
+            d.joints.push_back((1.5 * p.tailRadius + j * p.tailLength / p.tailJoints) / total);
+            d.blend.push_back(0.5 / p.tailJoints);
+        }
+        h.parts.push_back(d);
+    }
     // Arms, hands, legs and feet.
     for (int i = 0; i < 2; ++i) {
         int side = i == 0 ? 1 : -1;
@@ -253,6 +318,28 @@ Humanoid buildHumanoid(const Proportions& p) {
         hand.joints = {0.17};
         hand.blend = {0.08};
         h.parts.push_back(hand);
+
+        // A finger starts inside the hand, which moves its root; its joints bend it.
+        for (size_t k = 0; k < fingerBones[i].size(); ++k) {
+            const double inside = 0.3 * p.fingerLength, total = inside + p.fingerLength;
+            TubeDesc finger = tube("finger" + std::to_string(k + 1) + kSide[i], PartKind::Hand,
+                                   side, fingerBase[i][k] - armDir[i] * inside,
+                                   fingerBase[i][k] + armDir[i] * p.fingerLength, V3(0, 0, 1),
+                                   {{0, p.fingerRadius, p.fingerRadius},
+                                    {0.6, 0.9 * p.fingerRadius, 0.9 * p.fingerRadius},
+                                    {1, 0.75 * p.fingerRadius, 0.75 * p.fingerRadius}},
+                                   kHandCell[i]);
+            finger.segments = 8;
+            finger.bodyRings = 4 * p.fingerJoints;
+            finger.capRings = 3;
+            finger.bones = {handB[i]};
+            for (int j = 0; j < p.fingerJoints; ++j) {
+                finger.bones.push_back(fingerBones[i][k][j]);
+                finger.joints.push_back((inside + j * p.fingerLength / p.fingerJoints) / total);
+                finger.blend.push_back(0.04);
+            }
+            h.parts.push_back(finger);
+        }
     }
     for (int i = 0; i < 2; ++i) {
         int side = i == 0 ? 1 : -1;

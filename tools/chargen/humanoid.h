@@ -5,7 +5,8 @@
 // outwards (A-pose) in the x–y plane; the figure's left side is +x. Bone names:
 //   pelvis (root), spine1 … spineN, neck, head, [hair],
 //   clavicle_l, upperarm_l, forearm_l, hand_l, thigh_l, shin_l, foot_l, toe_l, and the same
-//   with _r for the right side.
+//   with _r for the right side; with fingers, finger<k>_<j>_l (finger k = 1 … from the front,
+//   joint j = 1 … from the hand) on each hand, and with a tail, tail1 … tailN from the pelvis.
 #pragma once
 
 #include <string>
@@ -41,6 +42,12 @@ struct Proportions {
     double noseLength = 1.0, noseRadius = 0.5, noseHeight = 0.3; // height as head fraction
     double earLength = 0.0, earRadius = 1.0;
     double hairLength = 0.0, hairRadius = 1.0;
+    // Fingers on each hand (0: a mitten), each a chain of fingerJoints bones. A tail (0 joints:
+    // none) leaves the back of the pelvis; it takes the hair's atlas cell.
+    int fingers = 0, fingerJoints = 3;
+    double fingerLength = 2.0, fingerRadius = 0.3;
+    int tailJoints = 0;
+    double tailLength = 12.0, tailRadius = 1.0, tailRootBack = 3.0;
 
     // Shapes. Torso and head knots are at model heights (bottom to top), limb knots at
     // fractions from the proximal joint (0) to the distal end (1), foot knots from heel
@@ -65,6 +72,9 @@ struct HumanoidBones {
     int pelvis, neck, head, hair;
     std::vector<int> spine;
     int clavicle[2], upperarm[2], forearm[2], hand[2], thigh[2], shin[2], foot[2], toe[2];
+    // Each finger's joints from the hand out, fingers from the front; the tail from the pelvis.
+    std::vector<std::vector<int>> fingers[2];
+    std::vector<int> tail;
     // Index 0 is the figure's left side, 1 its right.
     explicit HumanoidBones(const Skeleton& s);
 };

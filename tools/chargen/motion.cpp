@@ -177,4 +177,28 @@ std::vector<Pose> waveIdle(const Skeleton& s, const WaveParams& w, int frames) {
     return out;
 }
 
+void curlFingersAndWagTail(const Skeleton& s, std::vector<Pose>* poses) {
+    const HumanoidBones hb(s);
+    const int frames = static_cast<int>(poses->size());
+    for (int f = 0; f < frames; ++f) {
+        const double ph = 2.0 * kPi * f / frames;
+        Pose& pose = (*poses)[f];
+        for (int i = 0; i < 2; ++i) {
+            for (size_t k = 0; k < hb.fingers[i].size(); ++k) {
+                const std::vector<int>& chain = hb.fingers[i][k];
+                // Each joint bends about the axis across the finger and the width of the hand.
+                const Bone& first = s.bone(chain.front());
+                const V3 axis = normalized(cross(first.tail - first.head, V3(0, 0, 1)));
+                const double close = 0.5 - 0.5 * std::cos(2.0 * ph - 0.5 * k);
+                for (int b : chain)
+                    setLocal(s, pose, b, axisAngle(axis, (i == 0 ? 0.55 : -0.55) * close));
+            }
+        }
+        for (size_t j = 0; j < hb.tail.size(); ++j)
+            setLocal(s, pose, hb.tail[j],
+                     axisAngle(V3(0, 1, 0), 0.16 * std::sin(ph - 0.45 * j)) *
+                         axisAngle(V3(1, 0, 0), 0.03 * std::cos(ph - 0.3 * j)));
+    }
+}
+
 } // namespace chargen

@@ -43,6 +43,10 @@ struct WaveParams {
 };
 
 std::vector<Pose> walkCycle(const Skeleton& skeleton, const WalkParams& params, int frames);
+// Adds to a looping motion the fingers closing and opening twice per loop, one after the other,
+// and a tail swinging from side to side in a wave that runs down it. The hands and the pelvis
+// must be posed already.
+void curlFingersAndWagTail(const Skeleton& skeleton, std::vector<Pose>* poses);
 std::vector<Pose> waveIdle(const Skeleton& skeleton, const WaveParams& params, int frames);
 
 // The knee of a two-bone chain from `hip` towards `ankle` with bone lengths l1 and l2, bent

@@ -12,6 +12,7 @@
 
 #include "assets.h"
 #include "convert.h"
+#include "rvbonepalette.h"
 
 namespace {
 
@@ -145,10 +146,15 @@ int main(int argc, char** argv) {
                     report.verticesLosingWeight, report.largestWeightLost);
     if (report.skippedFaces)
         std::printf(" %u points and lines were left out.", report.skippedFaces);
-    if (report.bones > kEffectBones)
-        std::printf(" It has more bones than the Direct3D effect's %d: that back end shows it in "
-                    "the pose of its file.",
-                    kEffectBones);
+    if (report.bones > kEffectBones) {
+        const std::size_t parts =
+            rvSplitByBones(record.indices.data(), record.indices.size(), record.vertexCount,
+                           record.boneIndices.data(), record.boneWeights.data(), kEffectBones)
+                .size();
+        std::printf(" It has more bones than the Direct3D effect's %d: that back end draws it in "
+                    "%zu part(s) of at most %d bones.",
+                    kEffectBones, parts, kEffectBones);
+    }
     for (const std::string& note : report.notes)
         std::printf(" Note: %s.", note.c_str());
     std::printf("%s\n", textureLine.c_str());

@@ -176,6 +176,61 @@ void rvD3DMesh::readFloats(Stream stream, float** out) const {
     buffer->Unlock();
 }
 
+std::unique_ptr<rvD3DMesh>
+rvD3DMesh::copyVertices(const std::vector<std::uint32_t>& vertices,
+                        const std::vector<std::uint32_t>& indices) const {
+    const std::size_t n = vertices.size();
+    for (std::uint32_t v : vertices) {
+        if (v >= static_cast<std::uint32_t>(mVertexCount)) {
+            return nullptr;
+        }
+    }
+    for (std::uint32_t i : indices) {
+        if (i >= n) {
+            return nullptr;
+        }
+    }
+    auto part = std::make_unique<rvD3DMesh>(mPrimitiveType);
+    part->mComponents[0] = mComponents[0];
+    part->mComponents[1] = mComponents[1];
+    for (int s = 0; s < kStreamCount; ++s) {
+        IDirect3DVertexBuffer9* buffer = mBuffers[s];
+        void* locked = nullptr;
+        if (!buffer || buffer->Lock(0, 0, &locked, D3DLOCK_READONLY) != D3D_OK) {
+            continue;
+        }
+        D3DVERTEXBUFFER_DESC desc;
+        buffer->GetDesc(&desc);
+        const unsigned int size = stride(static_cast<Stream>(s));
+        std::vector<unsigned char> bytes(n * size);
+        for (std::size_t i = 0; i < n; ++i) {
+            const std::size_t from = static_cast<std::size_t>(vertices[i]) * size;
+            if (from + size <= desc.Size) { // a short stream reads as 0 beyond its end
+                std::memcpy(&bytes[i * size], static_cast<const unsigned char*>(locked) + from,
+                            size);
+            }
+        }
+        buffer->Unlock();
+        if (s == kPositions) {
+            part->setPositions(reinterpret_cast<const float*>(bytes.data()),
+                               static_cast<int>(3 * n));
+        } else {
+            part->storeStream(static_cast<Stream>(s), bytes.data(),
+                              static_cast<unsigned int>(bytes.size()));
+        }
+    }
+    if (!part->mBuffers[kPositions]) {
+        return nullptr;
+    }
+    if (!indices.empty() &&
+        !part->setIndexArray32(indices.data(), static_cast<int>(indices.size()))) {
+        return nullptr;
+    }
+    part->setTexture(mTexture);
+    part->setTexture2(mTexture2);
+    return part;
+}
+
 void rvD3DMesh::getPositions(float** out) {
     readFloats(kPositions, out);
 }

@@ -17,6 +17,8 @@
 // positions, though the data is kept. Buffers are made on gD3DDevice.
 #pragma once
 
+#include <cstdint>
+#include <memory>
 #include <vector>
 
 #include "d3d9.h"
@@ -55,6 +57,12 @@ public:
     // of the mesh's type; the declaration must be set. False without positions or with an
     // index past the vertices.
     bool drawBuffers(IDirect3DDevice9* device);
+
+    // A new mesh of the same type with every stream's data for the listed vertices (part vertex
+    // i is vertex vertices[i] of this one), the given indices into them, and the same textures;
+    // null when a vertex is past this mesh's, an index past the list, or a buffer cannot be made.
+    std::unique_ptr<rvD3DMesh> copyVertices(const std::vector<std::uint32_t>& vertices,
+                                            const std::vector<std::uint32_t>& indices) const;
 
     IDirect3DVertexDeclaration9* declaration() const { return mDeclaration; }
     IDirect3DVertexBuffer9* buffer(Stream stream) const { return mBuffers[stream]; }
