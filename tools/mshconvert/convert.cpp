@@ -381,6 +381,59 @@ bool allFinite(const rvMeshFile& r, std::string* error) {
     return true;
 }
 
+using Influence = std::vector<std::pair<double, unsigned>>; // (weight, bone), any number
+
+// Where the demo will show the model, in the axes b (no scale, no origin yet): the box around
+// every pose, the lowest point of each pose, and the height of the tallest.
+struct Extent {
+    Vec3 lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    std::vector<double> bottoms; // one per pose
+    double tallest = 0;
+};
+
+void addPose(const std::vector<Vec3>& pose, Extent* e) {
+    double bottom = HUGE_VAL, top = -HUGE_VAL;
+    for (const Vec3& q : pose) {
+        e->lo = {std::min(e->lo.x, q.x), std::min(e->lo.y, q.y), std::min(e->lo.z, q.z)};
+        e->hi = {std::max(e->hi.x, q.x), std::max(e->hi.y, q.y), std::max(e->hi.z, q.z)};
+        bottom = std::min(bottom, q.y);
+        top = std::max(top, q.y);
+    }
+    e->bottoms.push_back(bottom);
+    e->tallest = std::max(e->tallest, top - bottom);
+}
+
+// The clip's key frames as the demo plays them: every vertex moved by its bones (weights
+// normalised, all influences) at each key frame time.
+Extent clipExtent(const aiScene& scene, const aiAnimation* clip, unsigned frames,
+                  double framesPerSecond, const Mat4& b, const std::vector<Bone>& bones,
+                  const std::vector<Influence>& influences, const std::vector<Vec3>& positions,
+                  const std::function<void(unsigned)>& progress) {
+    Extent e;
+    Poser poser(scene, clip);
+    std::vector<Mat4> skin(bones.size());
+    std::vector<Vec3> pose(positions.size());
+    for (unsigned f = 0; f < frames; ++f) {
+        poser.pose(f / framesPerSecond * ticksPerSecond(clip));
+        for (std::size_t i = 0; i < bones.size(); ++i)
+            skin[i] = b * poser.global(bones[i].node) * bones[i].bind;
+        for (std::size_t v = 0; v < positions.size(); ++v) {
+            Vec3 p;
+            double total = 0;
+            for (const auto& [w, bone] : influences[v]) {
+                const Vec3 q = point(skin[bone], positions[v]);
+                p = {p.x + w * q.x, p.y + w * q.y, p.z + w * q.z};
+                total += w;
+            }
+            pose[v] = {p.x / total, p.y / total, p.z / total};
+        }
+        addPose(pose, &e);
+        if (progress)
+            progress(f + 1);
+    }
+    return e;
+}
+
 } // namespace
 
 Scene importModel(const std::string& path, std::string* error) {
@@ -444,7 +497,7 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
     std::vector<Bone> bones;
     std::vector<Vec3> positions, normals;
     std::vector<std::array<double, 4>> tangents;
-    std::vector<std::vector<std::pair<double, unsigned>>> influences;
+    std::vector<Influence> influences;
     bool hasTexCoords = true, hasTangents = true, hasSkeleton = false;
     for (const Instance& in : instances) {
         hasTexCoords = hasTexCoords && in.mesh->HasTextureCoords(0);
@@ -528,15 +581,41 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
         return false;
     }
 
-    // S: the axes, then the size and the origin at the feet of the bind pose.
-    const Mat4 b = axes(scene);
-    Vec3 lo{HUGE_VAL, HUGE_VAL, HUGE_VAL}, hi{-HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    for (const Vec3& p : positions) {
-        Vec3 q = point(b, p);
-        lo = {std::min(lo.x, q.x), std::min(lo.y, q.y), std::min(lo.z, q.z)};
-        hi = {std::max(hi.x, q.x), std::max(hi.y, q.y), std::max(hi.z, q.z)};
+    // The clip's length in key frames at the chosen rate; the end is the start again and not
+    // repeated.
+    const double tps = ticksPerSecond(clip);
+    const double seconds = clip ? clip->mDuration / tps : 0;
+    const double wanted = seconds * options.framesPerSecond;
+    if (clip && !(wanted >= 0 && wanted <= kMaxFrames)) {
+        *error = "the clip lasts " + std::to_string(seconds) + " s: at " +
+                 std::to_string(options.framesPerSecond) +
+                 " key frames per second that is not 1 to " + std::to_string(kMaxFrames) +
+                 " key frames";
+        return false;
     }
-    double modelHeight = hi.y - lo.y;
+    const unsigned frames = std::max<unsigned>(1, static_cast<unsigned>(std::lround(wanted)));
+
+    // S: the axes, then the size and the origin from the poses the demo shows: every key frame
+    // of the clip (the tallest one the chosen height, the lowest point of all on the floor,
+    // centred on the box around all of them), or without a clip the bind pose.
+    const Mat4 b = axes(scene);
+    Extent extent;
+    if (clip) {
+        extent = clipExtent(scene, clip, frames, options.framesPerSecond, b, bones, influences,
+                            positions, [&](unsigned done) {
+                                if (progress)
+                                    progress(done, 2 * frames);
+                            });
+    } else {
+        std::vector<Vec3> bindPose;
+        for (const Vec3& p : positions)
+            bindPose.push_back(point(b, p));
+        addPose(bindPose, &extent);
+    }
+    const Vec3 lo{extent.lo.x, *std::min_element(extent.bottoms.begin(), extent.bottoms.end()),
+                  extent.lo.z};
+    const Vec3 hi = extent.hi;
+    double modelHeight = extent.tallest;
     double s = 1.0;
     if (!options.keepUnits) {
         if (modelHeight > 0 && std::isfinite(modelHeight))
@@ -557,6 +636,9 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
             similarity->m[i] = sMat.m[i / 4][i % 4];
     report->scale = s;
     report->height = s * modelHeight;
+    report->lowestFeet = 0;
+    report->highestFeet =
+        s * (*std::max_element(extent.bottoms.begin(), extent.bottoms.end()) - lo.y);
 
     // The bind pose, normals and tangents in the output's space.
     const std::size_t n = positions.size();
@@ -623,18 +705,6 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
         }
     }
 
-    // The clip, sampled at the key-frame rate; the end is the start again and not repeated.
-    const double tps = ticksPerSecond(clip);
-    const double seconds = clip->mDuration / tps;
-    const double wanted = seconds * options.framesPerSecond;
-    if (!(wanted >= 0 && wanted <= kMaxFrames)) {
-        *error = "the clip lasts " + std::to_string(seconds) + " s: at " +
-                 std::to_string(options.framesPerSecond) +
-                 " key frames per second that is not 1 to " + std::to_string(kMaxFrames) +
-                 " key frames";
-        return false;
-    }
-    const unsigned frames = std::max<unsigned>(1, static_cast<unsigned>(std::lround(wanted)));
     report->clipName = clip->mName.C_Str();
     report->clipSeconds = seconds;
     report->frames = frames;
@@ -671,7 +741,7 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
             report->rigidError = std::max(report->rigidError, length(d));
         }
         if (progress)
-            progress(f + 1, frames);
+            progress(frames + f + 1, 2 * frames);
     }
     if (report->rigidError > options.maxRigidError * report->height && !options.force) {
         std::ostringstream text;

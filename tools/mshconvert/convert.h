@@ -6,7 +6,10 @@
 // vertex p (as stored in POSN) to its posed place, K = S · G_b(t_f) · O_b · N⁻¹ · S⁻¹, where
 // G_b is the bone node's animated global transform, O_b its offset (inverse bind) matrix, N
 // the global transform of the node that holds the mesh, and S the similarity that gives the
-// demo's conventions (y up, origin at the feet, the chosen height); POSN holds S · N · v. A
+// demo's conventions (y up, the chosen height, feet on the floor) for the poses the demo shows,
+// which are the clip's key frames: the tallest of them is the chosen height, the lowest point of
+// all of them is at y = 0, and the box around all of them is centred on x = z = 0 (without a
+// clip: the bind pose). POSN holds S · N · v. A
 // mesh without bones, or a vertex no bone weighs, follows its own node as if that node were a
 // bone with offset N⁻¹.
 #pragma once
@@ -25,7 +28,8 @@ namespace mshconvert {
 
 struct Options {
     double framesPerSecond = 15.0;
-    double height = 40.0;   // units from the feet to the top of the bind pose
+    double height = 40.0;   // units from the feet to the top of the tallest key frame (the
+                            // bind pose without a clip)
     bool keepUnits = false; // no scaling, only the axes and the origin
     std::string clip;       // name or index; empty: the first
     bool force = false;     // write even when rotations and translations cannot hold the motion
@@ -40,8 +44,10 @@ struct Report {
     unsigned frames = 0;
     std::string clipName;
     double clipSeconds = 0;
-    double height = 0; // of the bind pose in the output's units
-    double scale = 1;  // output units per model unit
+    double height = 0; // of the tallest key frame (the bind pose) in the output's units
+    // The lowest point of the key frames: 0 for the lowest of them, and the highest of them.
+    double lowestFeet = 0, highestFeet = 0;
+    double scale = 1; // output units per model unit
     // What could not be represented.
     double rigidError = 0; // largest position error of rotation + translation keys, in output units
     unsigned verticesLosingWeight = 0; // vertices with more than four influences

@@ -20,7 +20,9 @@ const char* const kUsage =
     "usage: mshconvert IN OUT.MSH [options]\n"
     "       mshconvert IN --list\n"
     "  --fps N          key frames per second (default 15, the demo's rate)\n"
-    "  --height H       height of the model in the demo's units (default 40)\n"
+    "  --height H       height in the demo's units of the clip's tallest key frame (default\n"
+    "                   40; of the bind pose for a model without a clip). The lowest point of\n"
+    "                   all key frames is put on the floor, the figure centred on the origin.\n"
     "  --keep-units     keep the model's size (the axes and the origin still change)\n"
     "  --clip NAME|N    the clip to convert (default the first; --list shows them)\n"
     "  --force          write even when scaled or sheared bones cannot be held exactly\n"
@@ -135,8 +137,13 @@ int main(int argc, char** argv) {
         std::printf("%u bones, %u key frames at %g per second from clip \"%s\" (%.2f s)",
                     report.bones, report.frames, options.framesPerSecond, report.clipName.c_str(),
                     report.clipSeconds);
-    std::printf("; %.4g units tall (%.4g per model unit), converted in %.2f s.", report.height,
-                report.scale, seconds);
+    if (report.staticMesh)
+        std::printf("; %.4g units tall (%.4g per model unit), converted in %.2f s.", report.height,
+                    report.scale, seconds);
+    else
+        std::printf("; %.4g units tall at its tallest key frame (%.4g per model unit), its lowest "
+                    "point %.3g to %.3g units above the floor over the clip, converted in %.2f s.",
+                    report.height, report.scale, report.lowestFeet, report.highestFeet, seconds);
     if (!report.staticMesh)
         std::printf(" Rotations and translations hold the motion to within %.3g units.",
                     report.rigidError);

@@ -6,6 +6,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <map>
@@ -168,8 +169,24 @@ TEST(Mshconvert, RealModelsMatchTheLibrarysOwnEvaluationAtEveryKeyFrame) {
             return v;
         });
         EXPECT_LT(error3d, 1e-3 * report.height);
-        std::printf("%s: %u vertices, %u bones, %u frames, largest error %.3g (of %g)\n", file,
-                    r.vertexCount, r.boneCount, r.frameCount, error3d, report.height);
+        // The poses the demo plays stand on the floor: the tallest key frame is the height, the
+        // lowest point of all of them on y = 0.
+        double tallest = 0, lowest = HUGE_VAL;
+        for (std::uint32_t f = 0; f < r.frameCount; ++f) {
+            double bottom = HUGE_VAL, top = -HUGE_VAL;
+            for (const rvVector3& p : posed(r, f)) {
+                bottom = std::min<double>(bottom, p.y);
+                top = std::max<double>(top, p.y);
+            }
+            tallest = std::max(tallest, top - bottom);
+            lowest = std::min(lowest, bottom);
+        }
+        EXPECT_NEAR(tallest, 40.0, 1e-3 * 40);
+        EXPECT_NEAR(lowest, 0.0, 1e-3 * 40);
+        std::printf("%s: %u vertices, %u bones, %u frames, largest error %.3g (of %g), feet %.3g "
+                    "to %.3g\n",
+                    file, r.vertexCount, r.boneCount, r.frameCount, error3d, report.height,
+                    report.lowestFeet, report.highestFeet);
     }
 }
 
@@ -269,6 +286,9 @@ TEST(Mshconvert, WhatCannotBeRepresentedIsSaidOrRefused) {
     ASSERT_TRUE(convertModel(still, {}, &r, &report, &error)) << error;
     EXPECT_TRUE(report.staticMesh);
     EXPECT_FALSE(r.hasSkeleton());
+    EXPECT_NEAR(report.height, 40.0, 1e-9); // the triangle as it stands, its foot at y = 0
+    ASSERT_EQ(r.vertexCount, 3u);
+    EXPECT_NEAR(std::min({r.positions[1], r.positions[4], r.positions[7]}), 0.0f, 1e-5f);
     ASSERT_EQ(report.notes.size(), 1u);
 
     // No such clip; a file the library cannot read.
