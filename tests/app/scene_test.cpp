@@ -211,28 +211,74 @@ TEST_F(Scene, Direct3DDrawsOnlyTheCharacterWithTheEffectAndItsBones) {
                 Pointwise(FloatNear(1e-5f), floats(rvMatrix44())));
 }
 
-TEST_F(Scene, Direct3DShowsAModelWithMoreBonesThanTheEffectHoldsInItsFilePose) {
+// A model whose palette splits it into two parts, of its first bone and of the others, as the
+// Direct3D one splits a model with more bones than the effect holds; or one that cannot be split.
+class PartedModel : public rvAnimMesh {
+public:
+    explicit PartedModel(bool splits) : mSplits(splits) {}
+    bool usePalette(int paletteBones) override {
+        mPaletteBones = paletteBones;
+        if (!mSplits || mBoneCount <= paletteBones)
+            return mBoneCount <= paletteBones;
+        std::vector<int> others;
+        for (int b = 1; b < mBoneCount; ++b)
+            others.push_back(b);
+        for (const std::vector<int>& bones : {std::vector<int>{0}, others}) {
+            mPartMeshes.push_back(std::make_unique<RecordingMesh>());
+            mPartBones.push_back(bones);
+        }
+        return true;
+    }
+
+private:
+    bool mSplits;
+};
+
+TEST_F(Scene, Direct3DDrawsAModelWithMoreBonesThanTheEffectHoldsPartByPart) {
     rvMeshFile many = tinyCharacter(2);
     many.boneCount = kEffectBones + 1;
     many.boneKeys.resize(many.boneCount * 2, many.boneKeys[0]);
+    many.boneKeys.back().translation = rvVector3(7, 0, 0); // the last bone's second key
     ASSERT_TRUE(rvWriteMeshFile(kSecondModelFile, many, nullptr));
-    std::vector<std::string> messages;
-    static std::vector<std::string>* sink = &messages;
-    rvMessageHandler previous =
-        rvSetMessageHandler([](const char* text, const char*) { sink->push_back(text); });
-    gUseOpenGL = false;
-    initScene();
-    rvSetMessageHandler(previous);
-    ASSERT_EQ(messages.size(), 1u);
-    EXPECT_NE(messages[0].find(std::string(kSecondModelFile) + " has 57 bones"), std::string::npos)
-        << messages[0];
-    switchModel();
-    gShowFirstModel = false;
-    gModel2->update(0.01f);
-    drawFrame();
-    const std::vector<float>& bones = render.fx["bones"];
-    ASSERT_EQ(bones.size(), static_cast<size_t>(kEffectBones) * 16);
-    EXPECT_EQ(std::vector<float>(bones.end() - 16, bones.end()), floats(rvMatrix44()));
+    for (bool splits : {true, false}) {
+        SCOPED_TRACE(splits ? "split" : "not split");
+        render.makeAnimMesh = [splits] { return new PartedModel(splits); };
+        std::vector<std::string> messages;
+        static std::vector<std::string>* sink = &messages;
+        rvMessageHandler previous =
+            rvSetMessageHandler([](const char* text, const char*) { sink->push_back(text); });
+        gUseOpenGL = false;
+        initScene();
+        rvSetMessageHandler(previous);
+        switchModel();
+        gShowFirstModel = false;
+        gModel2->update(0.01f);
+        gModel2->update(0.07f); // key frame 1, where the last bone is at x = 7
+        std::vector<DrawnItem> parts;
+        for (const DrawnItem& item : drawFrame())
+            if (item.effect)
+                parts.push_back(item);
+        if (splits) {
+            EXPECT_TRUE(messages.empty());
+            ASSERT_EQ(parts.size(), 2u);
+            EXPECT_EQ(parts[0].mesh, gModel2->getPartMesh(0));
+            EXPECT_EQ(parts[0].bones.size(), 16u);
+            ASSERT_EQ(parts[1].bones.size(), static_cast<size_t>(kEffectBones) * 16);
+            EXPECT_EQ(parts[1].bones[16 * kEffectBones - 4], 7.0f); // the last bone's x
+        } else {
+            ASSERT_EQ(messages.size(), 1u);
+            EXPECT_NE(messages[0].find(std::string(kSecondModelFile) + " has 57 bones"),
+                      std::string::npos)
+                << messages[0];
+            ASSERT_EQ(parts.size(), 1u);
+            ASSERT_EQ(parts[0].bones.size(), static_cast<size_t>(kEffectBones) * 16);
+            EXPECT_EQ(std::vector<float>(parts[0].bones.end() - 16, parts[0].bones.end()),
+                      floats(rvMatrix44()));
+        }
+        shutdownScene();
+        gShowFirstModel = true;
+    }
+    render.makeAnimMesh = nullptr;
 }
 
 TEST_F(Scene, ShutdownReleasesEverythingEvenAfterTheRenderer) {

@@ -4,6 +4,7 @@
 // manager and remembered by index.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
@@ -16,14 +17,16 @@ struct DrawnItem {
     rvMatrix44 world;
     rvTexture* texture;
     int fillMode;
-    bool programs;          // vertex and fragment programs on (OpenGL)
-    const rvShader* effect; // the current effect (Direct3D)
+    bool programs;            // vertex and fragment programs on (OpenGL)
+    const rvShader* effect;   // the current effect (Direct3D)
+    std::vector<float> bones; // the effect's "bones" then (Direct3D)
 };
 
 class SceneRender : public StubRender {
 public:
     bool drawMesh(rvMesh* mesh) override {
-        drawn.push_back({mesh, -1, world, texture, mStates.fillMode, programsOn(), effect});
+        drawn.push_back(
+            {mesh, -1, world, texture, mStates.fillMode, programsOn(), effect, fx["bones"]});
         return StubRender::drawMesh(mesh);
     }
     int addString(const char* text, float x, float y, float lineSpacing, float a, float r, float g,
@@ -32,7 +35,8 @@ public:
         return rvRender::addString(text, x, y, lineSpacing, a, r, g, b, scale, fHandle);
     }
     bool drawString(int index) override {
-        drawn.push_back({nullptr, index, world, texture, mStates.fillMode, programsOn(), effect});
+        drawn.push_back(
+            {nullptr, index, world, texture, mStates.fillMode, programsOn(), effect, {}});
         return true;
     }
     void setTexture(rvTexture* t) override { texture = t; }
@@ -72,7 +76,13 @@ public:
     }
     void setFXFloat(float v, rvShader*, const char* name) override { fx[name] = {v}; }
 
+    // The animated meshes the imports fill: made by makeAnimMesh when it is set.
+    rvAnimMesh* newAnimMesh() override {
+        return makeAnimMesh ? makeAnimMesh() : StubRender::newAnimMesh();
+    }
+
     bool programsOn() const { return vertexOn && fragmentOn; }
+    std::function<rvAnimMesh*()> makeAnimMesh;
 
     std::vector<DrawnItem> drawn;
     std::vector<std::string> texts;
