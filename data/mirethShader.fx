@@ -6,7 +6,8 @@
 //
 // Skinning: four influences per vertex, from the mesh's BLENDINDICES (UBYTE4) and BLENDWEIGHT
 // streams; each bone matrix takes a bind-pose vertex to its posed place (row vectors).
-// 56 bones fill what shader model 3's 256 constant registers leave beside the other parameters.
+// 56 bones fill what shader model 3's 256 constant registers leave beside the other parameters;
+// a model with more is drawn in parts, each with the palette of the bones its triangles use.
 
 float4x4 wvp : WORLDVIEWPROJECTION;
 float4x4 invworld;
