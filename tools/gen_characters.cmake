@@ -11,7 +11,7 @@ add_library(chargen STATIC
             ${CMAKE_CURRENT_LIST_DIR}/chargen/characters.cpp
             ${CMAKE_CURRENT_LIST_DIR}/chargen/output.cpp)
 target_include_directories(chargen PUBLIC ${CMAKE_CURRENT_LIST_DIR}/chargen ${CMAKE_SOURCE_DIR}/app)
-target_link_libraries(chargen PUBLIC rvcore)
+target_link_libraries(chargen PUBLIC rvcore toolmath)
 
 # Skinned, animated meshes as binary glTF: our characters for standard tools, and models of any
 # shape for the converter's tests. stb writes the PNG of the texture.

@@ -12,10 +12,12 @@
 #include <cstdint>
 #include <vector>
 
-#include "cgmath.h"
+#include "toolmath.h"
 #include "tube.h"
 
 namespace chargen {
+
+using namespace toolmath;
 
 struct BodyMesh {
     std::vector<V3> positions;

@@ -10,9 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "cgmath.h"
+#include "toolmath.h"
 
 namespace chargen {
+
+using namespace toolmath;
 
 struct Bone {
     std::string name;

@@ -12,9 +12,11 @@
 #include <string>
 #include <vector>
 
-#include "cgmath.h"
+#include "toolmath.h"
 
 namespace chargen {
+
+using namespace toolmath;
 
 enum class PartKind { Torso, Head, Arm, Hand, Leg, Foot, Nose, Ear, Hair };
 

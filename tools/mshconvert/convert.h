@@ -19,7 +19,6 @@
 #include <string>
 #include <vector>
 
-#include "cimage.h"
 #include "rvmeshfile.h"
 
 struct aiScene;
@@ -80,11 +79,5 @@ std::string describe(const aiScene& scene);
 bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Report* report,
              std::string* error, Similarity* similarity = nullptr,
              const std::function<void(unsigned, unsigned)>& progress = {});
-
-// The base-colour (else diffuse) texture of the material that covers most triangles, decoded
-// from its file (relative to modelDir) or from the scene's embedded data. False with *error
-// set when there is none or it cannot be decoded; *source names it.
-bool baseColourTexture(const aiScene& scene, const std::string& modelDir, CImage* image,
-                       std::string* source, std::string* error);
 
 } // namespace mshconvert

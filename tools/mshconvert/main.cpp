@@ -13,6 +13,7 @@
 #include "assets.h"
 #include "convert.h"
 #include "rvbonepalette.h"
+#include "texture.h"
 
 namespace {
 
