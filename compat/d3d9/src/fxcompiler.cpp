@@ -303,36 +303,42 @@ unsigned samplerNumber(const Effect& effect, int parameter) {
     return n;
 }
 
+bool stageHLSL(const Effect& fx, const ShaderCall& call, bool vertex, std::string& hlsl,
+               std::string& entry, std::string& errors) {
+    const Function* f = fx.findFunction(call.entry);
+    std::vector<Edit> edits;
+    std::string extra;
+    entry = call.entry;
+    if (f) {
+        edits = stageEdits(fx, *f, vertex);
+        std::size_t uniforms = std::count_if(f->parameters.begin(), f->parameters.end(),
+                                             [](const FunctionParameter& p) { return p.uniform; });
+        if (uniforms != call.arguments.size()) {
+            errors += fx.where(call.line) + ": error: '" + call.entry + "' takes " +
+                      std::to_string(uniforms) +
+                      " uniform parameters, the compile statement passes " +
+                      std::to_string(call.arguments.size()) + "\n";
+            return false;
+        }
+        if (uniforms)
+            extra = wrapper(*f, call, vertex, entry);
+    } else if (!call.arguments.empty()) {
+        errors += fx.where(call.line) + ": error: entry point '" + call.entry + "' not found\n";
+        return false;
+    }
+    hlsl = fx.hlsl(edits) + extra;
+    return true;
+}
+
 bool translatePass(const Effect& fx, const Pass& pass, PassSource& out, std::string& errors) {
     std::vector<unsigned> spirv[2];
     const ShaderCall* calls[2] = {&pass.vertexShader, &pass.pixelShader};
     for (int s = 0; s < 2; ++s) {
-        const ShaderCall& call = *calls[s];
-        bool vertex = s == 0;
-        const Function* f = fx.findFunction(call.entry);
-        std::vector<Edit> edits;
-        std::string entry = call.entry, extra;
-        if (f) {
-            edits = stageEdits(fx, *f, vertex);
-            std::size_t uniforms =
-                std::count_if(f->parameters.begin(), f->parameters.end(),
-                              [](const FunctionParameter& p) { return p.uniform; });
-            if (uniforms != call.arguments.size()) {
-                errors += fx.where(call.line) + ": error: '" + call.entry + "' takes " +
-                          std::to_string(uniforms) +
-                          " uniform parameters, the compile statement passes " +
-                          std::to_string(call.arguments.size()) + "\n";
-                return false;
-            }
-            if (uniforms)
-                extra = wrapper(*f, call, vertex, entry);
-        } else if (!call.arguments.empty()) {
-            errors += fx.where(call.line) + ": error: entry point '" + call.entry + "' not found\n";
-            return false;
-        }
-        std::string hlsl = fx.hlsl(edits) + extra;
-        if (!toSpirv(fx, hlsl, vertex ? EShLangVertex : EShLangFragment, entry, call.line, spirv[s],
-                     errors))
+        const bool vertex = s == 0;
+        std::string hlsl, entry;
+        if (!stageHLSL(fx, *calls[s], vertex, hlsl, entry, errors) ||
+            !toSpirv(fx, hlsl, vertex ? EShLangVertex : EShLangFragment, entry, calls[s]->line,
+                     spirv[s], errors))
             return false;
     }
 

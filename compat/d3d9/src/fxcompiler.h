@@ -30,6 +30,14 @@ struct PassSource {
     std::vector<int> samplers; // the sampler parameters the pass reads
 };
 
+// The HLSL the shader compiler reads for one stage of a pass: the effect's text with the effect
+// syntax blanked out, POSITION rewritten to SV_Position where the stage writes or reads it (and
+// PSIZE to the point-size built-in), and, when the compile statement passes uniform arguments, a
+// wrapper entry point that calls the entry with them; entry receives the name to compile. False
+// with the reason in errors when the arguments do not match the entry.
+bool stageHLSL(const Effect& effect, const ShaderCall& call, bool vertex, std::string& hlsl,
+               std::string& entry, std::string& errors);
+
 // Translates a pass that has both shaders. False with compiler messages ("fx.fx(12): error: ...")
 // in errors.
 bool translatePass(const Effect& effect, const Pass& pass, PassSource& out, std::string& errors);

@@ -9,11 +9,9 @@
 #include <vector>
 
 #include "d3dx9effect.h"
+#include "fxtokens.h"
 
 namespace fx {
-
-// The text in upper case (effect names and values are compared without case).
-std::string upper(std::string s);
 
 enum class BaseType {
     Void,

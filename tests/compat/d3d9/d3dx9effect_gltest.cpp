@@ -288,62 +288,6 @@ TEST_F(EffectTest, BrokenAndMissingFilesFailWithFileAndLine) {
     EXPECT_NE(messages().find("none.fx"), std::string::npos) << messages();
 }
 
-// Files made to exhaust memory or overflow a conversion fail with a message instead.
-TEST_F(EffectTest, SizesAndExpansionsBeyondAnyRealEffectFail) {
-    auto refused = [&](const std::string& source, const char* message) {
-        EXPECT_TRUE(FAILED(load(source)));
-        EXPECT_NE(messages().find(message), std::string::npos) << messages();
-        if (errors)
-            errors->Release();
-        errors = nullptr;
-    };
-    for (const char* size : {"BONES 1e90", "BONES 2.5", "BONES 100000"}) {
-        std::string badSize = kEffect;
-        badSize.replace(badSize.find("BONES 2"), 7, size);
-        refused(badSize, (lineOf("float4x4 bones") + ": ").c_str());
-    }
-    std::string badVector = kEffect;
-    badVector.replace(badVector.find("float4 tint"), 6, "vector<float, 1000000000000>");
-    refused(badVector, "dimension must be 1 to 4");
-
-    // #if arithmetic that overflows wraps; nesting is bounded.
-    refused(
-        "#if 0x7fffffffffffffff + 1 < 0 && -(-0x7fffffffffffffff - 1) / -1 < 0\n#error wrapped\n"
-        "#endif\n" +
-            std::string(kEffect),
-        "#error wrapped");
-    refused("#if 1 << 64\n#endif\n" + std::string(kEffect), "shift by 64");
-    refused("#if " + std::string(5000, '(') + "\n#endif\n" + kEffect, "nested more than");
-    refused("float4 deep = " + std::string(5000, '{') + ";\n" + kEffect, "nested more than");
-
-    // Macros naming themselves or the one before twice.
-    refused("#define A A A\n#if A\n#endif\n" + std::string(kEffect), "effect.fx(2): ");
-    std::string doubling = "#define M0 x x\n";
-    for (int i = 1; i <= 24; ++i)
-        doubling += "#define M" + std::to_string(i) + " M" + std::to_string(i - 1) + " M" +
-                    std::to_string(i - 1) + "\n";
-    refused(doubling + "M24\n" + kEffect, "expands to more than");
-    refused(doubling + "#if M24\n#endif\n" + kEffect, "expands to more than");
-
-    // Files that each include the one before twice.
-    std::string level0;
-    for (int i = 0; i < 64; ++i)
-        level0 += "static const float pad" + std::to_string(i) + "[4] = {0, 0, 0, 0};" +
-                  std::string(64, ' ') + "\n";
-    write("level0.fx", level0);
-    for (int i = 1; i <= 16; ++i) {
-        std::string include = "#include \"level" + std::to_string(i - 1) + ".fx\"\n";
-        write("level" + std::to_string(i) + ".fx", include + include);
-    }
-    refused("#include \"level16.fx\"\n" + std::string(kEffect), "MiB with its includes");
-
-    // Integers beyond 32 bits are clamped (converting them is undefined).
-    std::string huge = "int count = 1e300;\n" + std::string(kEffect);
-    huge.replace(huge.find("CullMode = None;"), 16,
-                 "CullMode = None; AlphaRef = 8888888888888888888888;");
-    EXPECT_EQ(load(huge), D3D_OK) << messages();
-}
-
 TEST_F(EffectTest, TheEffectKeepsWorkingAcrossAReset) {
     ASSERT_EQ(load(kEffect), D3D_OK) << messages();
     D3DXMATRIX m;
