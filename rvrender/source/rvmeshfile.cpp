@@ -18,10 +18,7 @@ constexpr std::size_t kMagicSize = 8;
 constexpr std::size_t kHeaderSize = kMagicSize + 4 + 1; // magic, version, format flag
 constexpr std::size_t kChunkHeaderSize = 12;            // tag, reserved, length
 constexpr std::size_t kFrameCountSize = 4;              // after the BONE chunk header
-// No model has a coordinate, a texture coordinate or a translation of a million units (a
-// 2 m figure in millimetres is 2000); numbers near the float limit are finite but overflow to
-// infinity once the skinning adds and multiplies them.
-constexpr float kLargestValue = 1.0e6f;
+constexpr float kLargestValue = kRvLargestMeshValue;
 constexpr std::size_t kKeySize = 7 * 4; // translation xyz, rotation wxyz
 constexpr std::size_t kPositionSize = 3 * 4;
 constexpr std::size_t kIndexSize = 4;

@@ -30,6 +30,12 @@
 #include "rvquaternion.h"
 #include "rvvector.h"
 
+// The largest magnitude of a number of the geometry and the keys that a file may hold. No model
+// has a coordinate, a texture coordinate or a translation of a million units (a 2 m figure in
+// millimetres is 2000); numbers near the float limit are finite but overflow to infinity once
+// the skinning adds and multiplies them.
+constexpr float kRvLargestMeshValue = 1.0e6f;
+
 // One skeleton key in memory: rotation first, then translation (the file stores the
 // translation first).
 struct rvBoneKey {

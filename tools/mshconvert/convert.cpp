@@ -19,11 +19,14 @@ namespace {
 // The longest clip written: 40 minutes at 15 key frames per second.
 constexpr double kMaxFrames = 36000;
 
-// What the library hands over is not checked for numbers that are not finite; the file must not
-// hold any (our reader refuses them).
-bool allFinite(const rvMeshFile& r, std::string* error) {
-    auto finite = [](const std::vector<float>& values) {
-        return std::all_of(values.begin(), values.end(), [](float v) { return std::isfinite(v); });
+// What the library hands over is not checked for numbers that are not finite, and a model may
+// be placed far away or measured in tiny units; the file must hold neither (our reader refuses
+// numbers beyond kRvLargestMeshValue).
+bool allRepresentable(const rvMeshFile& r, std::string* error) {
+    auto fits = [](const std::vector<float>& values) {
+        return std::all_of(values.begin(), values.end(), [](float v) {
+            return std::isfinite(v) && std::fabs(v) <= kRvLargestMeshValue;
+        });
     };
     const std::pair<const char*, const std::vector<float>*> arrays[] = {
         {"positions", &r.positions},
@@ -31,15 +34,17 @@ bool allFinite(const rvMeshFile& r, std::string* error) {
         {"tangents", &r.tangents},
         {"texture coordinates", &r.texCoords}};
     for (const auto& [name, values] : arrays)
-        if (!finite(*values)) {
+        if (!fits(*values)) {
             *error = std::string("the model's ") + name + " (or the transforms that place them) " +
-                     "hold values that are not finite numbers";
+                     "hold values that are not finite numbers or beyond the million units a "
+                     "mesh file holds";
             return false;
         }
     for (const rvBoneKey& k : r.boneKeys)
-        if (!finite({k.rotation.w, k.rotation.x, k.rotation.y, k.rotation.z, k.translation.x,
-                     k.translation.y, k.translation.z})) {
-            *error = "the clip's transforms give keys that are not finite numbers";
+        if (!fits({k.rotation.w, k.rotation.x, k.rotation.y, k.rotation.z, k.translation.x,
+                   k.translation.y, k.translation.z})) {
+            *error = "the clip's transforms give keys that are not finite numbers or beyond the "
+                     "million units a mesh file holds";
             return false;
         }
     return true;
@@ -298,7 +303,7 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
             std::string("the model has ") +
             (hasSkeleton ? "a skeleton but no animation" : "no skeleton or animation") +
             ": written as a static mesh in the pose of its nodes");
-        return allFinite(*out, error);
+        return allRepresentable(*out, error);
     }
 
     if (bones.size() > 255) {
@@ -362,7 +367,7 @@ bool convert(const aiScene& scene, const Options& options, rvMeshFile* out, Repo
         *error = text.str();
         return false;
     }
-    return allFinite(*out, error);
+    return allRepresentable(*out, error);
 }
 
 } // namespace mshconvert

@@ -291,6 +291,14 @@ TEST(Mshconvert, WhatCannotBeRepresentedIsSaidOrRefused) {
     EXPECT_NEAR(std::min({r.positions[1], r.positions[4], r.positions[7]}), 0.0f, 1e-5f);
     ASSERT_EQ(report.notes.size(), 1u);
 
+    // Kept in its units, three million units tall: beyond what a mesh file holds.
+    gltf::Model far = triangle(1, {1});
+    far.positions = {0, 0, 0, 1, 0, 0, 0, 3e6f, 0};
+    mshconvert::Options keep;
+    keep.keepUnits = true;
+    EXPECT_FALSE(convertModel(far, keep, &r, &report, &error));
+    EXPECT_NE(error.find("beyond the million units a mesh file holds"), std::string::npos) << error;
+
     // No such clip; a file the library cannot read.
     mshconvert::Options clip;
     clip.clip = "run";
