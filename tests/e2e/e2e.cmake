@@ -55,6 +55,6 @@ if(RV_SANITIZE)
       PROPERTIES
         LABELS "gl" TIMEOUT 300 RUN_SERIAL TRUE
         ENVIRONMENT
-        "E2E_TEST=leaks_at_exit_${backend};E2E_SLOW_TIMEOUT=60;SOAK_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;LD_PRELOAD=$<TARGET_FILE:nodlclose>;ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0;LSAN_OPTIONS=suppressions=${CMAKE_SOURCE_DIR}/scripts/lsan.supp:use_tls=0:print_suppressions=0")
+        "E2E_TEST=leaks_at_exit_${backend};E2E_SLOW_TIMEOUT=60;SOAK_ARTIFACTS=${CMAKE_BINARY_DIR}/test-artifacts;LD_PRELOAD=$<TARGET_FILE:nodlclose>;ASAN_OPTIONS=detect_leaks=1:verify_asan_link_order=0;LSAN_OPTIONS=${RV_LSAN_OPTIONS}")
   endforeach()
 endif()
