@@ -25,12 +25,25 @@ rvRender* createDirect3D9() {
 constexpr rvRender* (*createDirect3D9)() = nullptr;
 #endif
 
-// In the order of rvBackEndId.
-const rvBackEnd kBackEnds[] = {
-    {rvBackEndId::kDirect3D9, "Direct3D", "Tamsk - Brindler: DirectX", false, createDirect3D9},
-    {rvBackEndId::kOpenGL, "OpenGL", "Tamsk - Brindler: OpenGL", true, createOpenGL},
+// In the order of rvBackEndId: each entry's id is its index.
+constexpr rvBackEnd kBackEnds[] = {
+    {rvBackEndId::kDirect3D9, "Direct3D", "Tamsk - Brindler: DirectX", rvShading::kEffect,
+     createDirect3D9},
+    {rvBackEndId::kOpenGL, "OpenGL", "Tamsk - Brindler: OpenGL", rvShading::kProcessorSkinning,
+     createOpenGL},
 };
-static_assert(sizeof(kBackEnds) / sizeof(kBackEnds[0]) == 2, "one entry per back end");
+constexpr int kBackEndCount = static_cast<int>(rvBackEndId::kCount);
+static_assert(sizeof(kBackEnds) / sizeof(kBackEnds[0]) == kBackEndCount, "one entry per back end");
+
+constexpr bool idsMatchPositions() {
+    for (int i = 0; i < kBackEndCount; ++i) {
+        if (static_cast<int>(kBackEnds[i].id) != i) {
+            return false;
+        }
+    }
+    return true;
+}
+static_assert(idsMatchPositions(), "each entry's id is its index in the table");
 
 } // namespace
 

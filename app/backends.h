@@ -1,16 +1,21 @@
 // The renderer back ends this build holds, in one table: the only place that names a back
-// end's class. Which back ends are built is a build option (RV_BACKEND_GL, RV_BACKEND_D3D9).
+// end's class. Which back ends are built is a build option, one per back end, registered with
+// its library in cmake/backends.cmake (RV_BACKEND_GL, RV_BACKEND_D3D9).
 #pragma once
+
+#include "scene.h"
 
 class rvRender;
 
-enum class rvBackEndId { kDirect3D9, kOpenGL };
+// The back ends; each is the index of its entry in the table.
+enum class rvBackEndId { kDirect3D9, kOpenGL, kCount };
 
 struct rvBackEnd {
     rvBackEndId id;
     const char* name;  // "Direct3D", "OpenGL"
     const char* title; // the window title while this back end draws
-    bool usesOpenGL;   // the scene draws with ARB programs instead of an effect
+    rvShading shading; // how the scene draws with it: an effect, or ARB programs over skinning
+                       // on the processor
     // A new, uninitialised renderer (the caller owns it); null when the back end is not built.
     rvRender* (*create)();
 };

@@ -109,7 +109,7 @@ void runFrame() {
         gCurrentModel->update(frameTime);
     }
     stepLightOrbit(frameTime);
-    if (gUseOpenGL) {
+    if (gShading == rvShading::kProcessorSkinning) {
         drawSceneGL();
     } else {
         drawSceneD3D();

@@ -74,7 +74,8 @@ void chooseRenderer() {
         zrSetWindowTitle(gWindow, chosen->title);
     }
     gRender = chosen->create();
-    gUseOpenGL = chosen->usesOpenGL;
+    gShading = chosen->shading;
+    gUseOpenGL = chosen->id == rvBackEndId::kOpenGL;
 }
 
 void centreMouse() {

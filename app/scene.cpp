@@ -17,6 +17,7 @@
 const char* gCommandLine = nullptr;
 rvRender* gRender = nullptr;
 bool gUseOpenGL = false;
+rvShading gShading = rvShading::kEffect;
 rvFlyCamera* gCamera = nullptr;
 bool gLightOnCamera = true;
 bool gShowFirstModel = true;
@@ -255,7 +256,7 @@ void initScene() {
     gLightMarker->loadTexture(kMarkerTexture);
     rvTestPrimitive::createGeoSphere(0.1f, 1, false, kWhite, gLightMarker);
 
-    if (gUseOpenGL) {
+    if (gShading == rvShading::kProcessorSkinning) {
         setUpPrograms();
     } else {
         setUpEffect();
@@ -274,7 +275,7 @@ void switchModel() {
     const rvMatrix44& world = gShowFirstModel ? gWorld2 : gWorld1;
     gCurrentModel = next;
     const rvMatrix44 invWorld = world.inverse();
-    if (gUseOpenGL) {
+    if (gShading == rvShading::kProcessorSkinning) {
         gRender->setProgramMatrix(invWorld.m, kInverseWorldMatrix);
     } else {
         gRender->setFXMatrix(invWorld, &gShader, "invworld");

@@ -24,11 +24,18 @@ class rvFlyCamera;
 extern const char* gCommandLine; // the first program argument, or null; names a model to show
 extern rvRender* gRender;        // the chosen back end; owned by the program
 extern bool gUseOpenGL;          // the OpenGL back end was chosen
-extern rvFlyCamera* gCamera;     // owned by the program
-extern bool gLightOnCamera;      // the light follows the camera ('C' toggles); starts true
-extern bool gShowFirstModel;     // the first model is shown ('M' toggles); starts true
-extern bool gWireframe;          // the scene is drawn as lines ('Q' toggles); starts false
-extern float gLightAngle;        // degrees, 0…360: the main light's orbit angle
+// How the scene draws with the chosen back end (its entry in app/backends.cpp says it):
+//   kEffect             the models skin on the graphics card in the effect's vertex shader,
+//                       drawn by drawSceneD3D;
+//   kProcessorSkinning  the models skin on the processor and the ARB programs light them,
+//                       drawn by drawSceneGL.
+enum class rvShading { kEffect, kProcessorSkinning };
+extern rvShading gShading;
+extern rvFlyCamera* gCamera; // owned by the program
+extern bool gLightOnCamera;  // the light follows the camera ('C' toggles); starts true
+extern bool gShowFirstModel; // the first model is shown ('M' toggles); starts true
+extern bool gWireframe;      // the scene is drawn as lines ('Q' toggles); starts false
+extern float gLightAngle;    // degrees, 0…360: the main light's orbit angle
 
 // The scene. World matrices scale uniformly and then translate: the first model by 0.1 to
 // (−1, 0, 5), the second by 0.15 to (−3, 2.5, 0), so that both stand on the floor (y = 0).
@@ -65,7 +72,7 @@ bool isMSHFileName(const char* name);
 std::string textureBeside(const char* modelFile);
 
 // Loads the models, textures and generated meshes and gives the shader its constant
-// parameters. Preconditions: gRender initialised, gUseOpenGL set. Missing files are reported by
+// parameters. Preconditions: gRender initialised, gShading set. Missing files are reported by
 // the back end (the mesh is then empty) and the scene goes on.
 void initScene();
 

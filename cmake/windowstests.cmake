@@ -3,7 +3,14 @@
 # (label unit: runs without a window) and *_gltest.cpp (label gl: makes a window, a display for
 # Wine) of these folders under tests/ is one program; tests/windows holds the tests of the Win32
 # code itself.
-set(RV_WINDOWS_TEST_FOLDERS mathlib rvrender rvrender/platform app rvrender/gl rvrender/d3d windows)
+# The cross build turns every back end on; each brings its own test folder (cmake/backends.cmake).
+set(RV_WINDOWS_TEST_FOLDERS mathlib rvrender rvrender/platform app)
+rv_backends(rv_registered ALL)
+foreach(library ${rv_registered})
+  rv_backend_get(folder ${library} TESTS)
+  list(APPEND RV_WINDOWS_TEST_FOLDERS ${folder})
+endforeach()
+list(APPEND RV_WINDOWS_TEST_FOLDERS windows)
 
 # rv_windows_tests(<out-var>): one "name|folder|label" string per test program;
 # rv_windows_test_parts(<entry>) sets name, folder and label from one of them.

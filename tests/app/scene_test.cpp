@@ -164,7 +164,7 @@ TEST_F(Scene, WireframeCoversEveryMeshAndTheFrameEndsSolid) {
     initScene();
     gWireframe = true;
     for (bool openGL : {true, false}) {
-        gUseOpenGL = openGL;
+        gShading = openGL ? rvShading::kProcessorSkinning : rvShading::kEffect;
         for (const DrawnItem& item : drawFrame()) {
             if (item.mesh) {
                 EXPECT_EQ(item.fillMode, kFillWireframe) << openGL;
@@ -190,7 +190,7 @@ TEST_F(Scene, SwitchingShowsTheOtherModelWithItsOwnWorldAndInverseWorld) {
 }
 
 TEST_F(Scene, Direct3DDrawsOnlyTheCharacterWithTheEffectAndItsBones) {
-    gUseOpenGL = false;
+    gShading = rvShading::kEffect;
     initScene();
     EXPECT_EQ(render.loaded, std::vector<std::string>{kEffectFile});
     gModel1->update(0.01f);
@@ -247,7 +247,7 @@ TEST_F(Scene, Direct3DDrawsAModelWithMoreBonesThanTheEffectHoldsPartByPart) {
         static std::vector<std::string>* sink = &messages;
         rvMessageHandler previous =
             rvSetMessageHandler([](const char* text, const char*) { sink->push_back(text); });
-        gUseOpenGL = false;
+        gShading = rvShading::kEffect;
         initScene();
         rvSetMessageHandler(previous);
         switchModel();

@@ -38,7 +38,7 @@ struct View {
 Picture drawFrame(zrWindow* window, rvRender* render, bool openGL,
                   const std::function<Picture()>& read, const View& view = {}) {
     gRender = render;
-    gUseOpenGL = openGL;
+    gShading = openGL ? rvShading::kProcessorSkinning : rvShading::kEffect;
     if (!render->init(window)) {
         ADD_FAILURE() << (openGL ? "OpenGL" : "Direct3D") << " renderer: init failed";
         delete render;

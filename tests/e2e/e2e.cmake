@@ -16,8 +16,9 @@ if(rv_e2e_missing)
                       "-DRV_BUILD_TESTS=OFF")
 endif()
 
-# Each behaviour is checked on both back ends: e2e_<name> answers the renderer question Yes
-# (OpenGL), e2e_<name>_d3d answers No (Direct3D). e2e_renderer_no checks the ways of choosing
+# Each behaviour is checked on every back end built: e2e_<name> with the OpenGL one (the scripts
+# answer the renderer question Yes), e2e_<name>_d3d with Direct3D (No), each name ending in its
+# back end's E2E_SUFFIX (cmake/backends.cmake). e2e_renderer_no checks the ways of choosing
 # Direct3D themselves and runs once.
 function(rv_add_e2e test script backend)
   add_test(NAME ${test} COMMAND bash ${CMAKE_CURRENT_LIST_DIR}/${script} $<TARGET_FILE_DIR:brindle>
@@ -25,15 +26,23 @@ function(rv_add_e2e test script backend)
   set_tests_properties(${test} PROPERTIES LABELS "e2e;gl" TIMEOUT 90 RUN_SERIAL TRUE
                                           ENVIRONMENT "E2E_BACKEND=${backend};E2E_TEST=${test}")
 endfunction()
-foreach(name camera cmdline fullscreen layout models scene toggles)
-  rv_add_e2e(e2e_${name} e2e_${name}.sh opengl)
-  rv_add_e2e(e2e_${name}_d3d e2e_${name}.sh direct3d)
+rv_backends(rv_backend_libraries)
+set(rv_renderers)
+foreach(library ${rv_backend_libraries})
+  rv_backend_get(backend ${library} RENDERER)
+  rv_backend_get(suffix ${library} E2E_SUFFIX)
+  list(APPEND rv_renderers ${backend})
+  foreach(name camera cmdline fullscreen layout models scene toggles)
+    rv_add_e2e(e2e_${name}${suffix} e2e_${name}.sh ${backend})
+  endforeach()
 endforeach()
-rv_add_e2e(e2e_renderer_no e2e_renderer_no.sh direct3d)
+if(TARGET rvd3d)
+  rv_add_e2e(e2e_renderer_no e2e_renderer_no.sh direct3d)
+endif()
 
 # A minute of every key and mouse movement per back end; fails when the resident memory grows
 # beyond noise (scripts/soak.sh, which also takes longer runs by hand).
-foreach(backend opengl direct3d)
+foreach(backend ${rv_renderers})
   add_test(NAME soak_${backend} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/soak.sh
                                         $<TARGET_FILE_DIR:brindle> 60 ${backend})
   set_tests_properties(soak_${backend} PROPERTIES LABELS "e2e;gl" TIMEOUT 180 RUN_SERIAL TRUE
@@ -47,7 +56,7 @@ endforeach()
 if(RV_SANITIZE)
   add_library(nodlclose SHARED ${CMAKE_CURRENT_LIST_DIR}/../support/nodlclose.c)
   set_target_properties(nodlclose PROPERTIES COMPILE_OPTIONS "" LINK_OPTIONS "")
-  foreach(backend opengl direct3d)
+  foreach(backend ${rv_renderers})
     add_test(NAME leaks_at_exit_${backend} COMMAND bash ${CMAKE_SOURCE_DIR}/scripts/soak.sh
                                                    $<TARGET_FILE_DIR:brindle> 0 ${backend})
     set_tests_properties(

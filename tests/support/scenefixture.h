@@ -54,7 +54,7 @@ protected:
         camera.getViewMatrix();
         gCamera = &camera;
         gAppPlatform = &platform;
-        gUseOpenGL = true;
+        gShading = rvShading::kProcessorSkinning;
     }
 
     void TearDown() override {
@@ -63,7 +63,7 @@ protected:
         gCamera = nullptr;
         gAppPlatform = nullptr;
         gCommandLine = nullptr;
-        gUseOpenGL = false;
+        gShading = rvShading::kEffect;
         gLightOnCamera = true;
         gShowFirstModel = true;
         gWireframe = false;
@@ -77,7 +77,7 @@ protected:
     // The recorded draws of one frame.
     std::vector<DrawnItem> drawFrame() {
         render.drawn.clear();
-        gUseOpenGL ? drawSceneGL() : drawSceneD3D();
+        gShading == rvShading::kProcessorSkinning ? drawSceneGL() : drawSceneD3D();
         return render.drawn;
     }
 
