@@ -2,75 +2,19 @@
 
 #include <algorithm>
 #include <cassert>
-#include <cstdio>
 #include <cstring>
 #include <new>
 #include <utility>
 
+#include "cimagefile.h"
 #include "rvfile.h"
-
-namespace {
-
-constexpr std::uint16_t kBmpSignature = 19778; // 'B', 'M' read as a little-endian word
-constexpr std::size_t kBmpFileHeaderBytes = 14;
-constexpr std::size_t kBmpInfoHeaderBytes = 40;
-constexpr std::uint32_t kBiRgb = 0;
-constexpr std::uint32_t kBiBitfields = 3;
-constexpr std::size_t kTgaHeaderBytes = 18;
-constexpr std::uint8_t kTgaTrueColour = 2;
-constexpr std::uint8_t kTgaAlphaBits = 8; // descriptor bits 0-3; bit 5 clear = bottom-left origin
-
-// No valid file of ours is larger than the biggest image plus generous room for headers and
-// palettes; anything longer is refused before it is read into memory.
-constexpr std::size_t kMaxFileBytes =
-    std::size_t(CImage::kMaxDimension) * std::size_t(CImage::kMaxDimension) * 4 +
-    (std::size_t(1) << 20);
-
-int paddedLineBytes(long long width, long long channels) {
-    long long bytes = (width * channels + 3) / 4 * 4;
-    return bytes >= 0 && bytes <= 0x7fffffffLL ? int(bytes) : 0;
-}
-
-std::uint16_t readU16(const std::uint8_t* p) {
-    return std::uint16_t(p[0] | (p[1] << 8));
-}
-
-std::uint32_t readU32(const std::uint8_t* p) {
-    return std::uint32_t(p[0]) | (std::uint32_t(p[1]) << 8) | (std::uint32_t(p[2]) << 16) |
-           (std::uint32_t(p[3]) << 24);
-}
-
-std::int32_t readI32(const std::uint8_t* p) {
-    std::uint32_t u = readU32(p);
-    return u <= 0x7fffffffu ? std::int32_t(u) : -std::int32_t(~u) - 1;
-}
-
-void putU16(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    out.push_back(std::uint8_t(v));
-    out.push_back(std::uint8_t(v >> 8));
-}
-
-void putU32(std::vector<std::uint8_t>& out, std::uint32_t v) {
-    putU16(out, v & 0xffffu);
-    putU16(out, v >> 16);
-}
-
-bool writeFile(const char* fileName, const std::vector<std::uint8_t>& bytes) {
-    return !bytes.empty() && rvWriteFile(fileName, bytes.data(), bytes.size(), nullptr);
-}
-
-std::string sizeText(long long width, long long height) {
-    return std::to_string(width) + " x " + std::to_string(height);
-}
-
-} // namespace
 
 bool CImage::create(int width, int height, int channels) {
     release();
     mWidth = width;
     mHeight = height;
     mChannels = channels;
-    mLineBytes = paddedLineBytes(width, channels);
+    mLineBytes = cimagefile::paddedLineBytes(width, channels);
     if (channels != 3 && channels != 4)
         return false;
     if (width <= 0 || height <= 0 || width > kMaxDimension || height > kMaxDimension)
@@ -382,200 +326,12 @@ bool CImage::fail(const std::string& reason) {
     return false;
 }
 
-bool CImage::loadBMP(const char* fileName) {
+bool CImage::loadFile(const char* fileName, bool (CImage::*decode)(const void*, std::size_t)) {
     std::vector<std::uint8_t> bytes;
     std::string reason;
-    if (!rvReadFile(fileName, &bytes, &reason, kMaxFileBytes))
+    if (!rvReadFile(fileName, &bytes, &reason, cimagefile::kMaxFileBytes))
         return fail(reason);
-    if (!loadBMPFromMemory(bytes.data(), bytes.size()))
+    if (!(this->*decode)(bytes.data(), bytes.size()))
         return fail(std::string(fileName) + ": " + mError);
     return true;
-}
-
-bool CImage::loadTGA(const char* fileName) {
-    std::vector<std::uint8_t> bytes;
-    std::string reason;
-    if (!rvReadFile(fileName, &bytes, &reason, kMaxFileBytes))
-        return fail(reason);
-    if (!loadTGAFromMemory(bytes.data(), bytes.size()))
-        return fail(std::string(fileName) + ": " + mError);
-    return true;
-}
-
-bool CImage::loadBMPFromMemory(const void* data, std::size_t size) {
-    const std::uint8_t* p = static_cast<const std::uint8_t*>(data);
-    if (!p && size > 0)
-        return fail("BMP: no data");
-    if (size < kBmpFileHeaderBytes)
-        return fail("BMP: file header truncated (" + std::to_string(size) + " bytes)");
-    if (readU16(p) != kBmpSignature)
-        return fail("BMP: wrong signature (not 'BM')");
-    const std::uint64_t pixelOffset = readU32(p + 10);
-    if (size < kBmpFileHeaderBytes + kBmpInfoHeaderBytes)
-        return fail("BMP: info header truncated (" + std::to_string(size) + " bytes)");
-    const std::uint8_t* info = p + kBmpFileHeaderBytes;
-    const std::uint32_t infoSize = readU32(info);
-    const long long width = readI32(info + 4);
-    const long long rawHeight = readI32(info + 8);
-    const int bitCount = readU16(info + 14);
-    const std::uint32_t compression = readU32(info + 16);
-
-    // Smaller (OS/2 core) headers lay the fields out differently.
-    if (infoSize < kBmpInfoHeaderBytes)
-        return fail("BMP: unsupported info header size " + std::to_string(infoSize));
-    if (bitCount != 24 && bitCount != 32)
-        return fail("BMP: unsupported bit depth " + std::to_string(bitCount) +
-                    " (only 24 and 32 bits load)");
-    // Channel masks, when present, follow a 40-byte header or sit inside a larger one.
-    std::uint64_t headersEnd = kBmpFileHeaderBytes + std::uint64_t(infoSize);
-    if (compression == kBiBitfields) {
-        if (bitCount != 32)
-            return fail("BMP: BI_BITFIELDS is only accepted for 32-bit files");
-        headersEnd = std::max<std::uint64_t>(headersEnd, kBmpFileHeaderBytes + 52);
-        if (size < kBmpFileHeaderBytes + kBmpInfoHeaderBytes + 12)
-            return fail("BMP: channel masks truncated");
-        const std::uint8_t* masks = info + kBmpInfoHeaderBytes;
-        // Only the masks that describe the plain B, G, R, A byte order are accepted.
-        if (readU32(masks) != 0x00ff0000u || readU32(masks + 4) != 0x0000ff00u ||
-            readU32(masks + 8) != 0x000000ffu)
-            return fail("BMP: unsupported BI_BITFIELDS channel masks");
-    } else if (compression != kBiRgb) {
-        return fail("BMP: unsupported compression " + std::to_string(compression) +
-                    " (only uncompressed files load)");
-    }
-    // A negative height marks a top-down file; it is flipped into bottom-up lines.
-    const bool topDown = rawHeight < 0;
-    const long long height = topDown ? -rawHeight : rawHeight;
-    if (width <= 0 || height <= 0)
-        return fail("BMP: bad image size " + sizeText(width, rawHeight));
-    if (width > kMaxDimension || height > kMaxDimension)
-        return fail("BMP: image size " + sizeText(width, rawHeight) + " is too large");
-    if (pixelOffset < headersEnd)
-        return fail("BMP: pixel data offset " + std::to_string(pixelOffset) +
-                    " lies inside the headers");
-    const int channels = bitCount / 8;
-    const std::uint64_t fileLine = std::uint64_t(paddedLineBytes(width, channels));
-    const std::uint64_t needed = pixelOffset + fileLine * std::uint64_t(height);
-    if (pixelOffset > size)
-        return fail("BMP: pixel data offset " + std::to_string(pixelOffset) +
-                    " lies past the end of the file (" + std::to_string(size) + " bytes)");
-    if (needed > size)
-        return fail("BMP: pixel rows end past the end of the file (need " + std::to_string(needed) +
-                    " bytes, have " + std::to_string(size) + ")");
-
-    if (!create(int(width), int(height), channels))
-        return fail("BMP: cannot allocate " + sizeText(width, height) + " pixels");
-    const std::size_t rowBytes = std::size_t(width) * std::size_t(channels);
-    for (int row = 0; row < mHeight; ++row) {
-        const std::uint8_t* from = p + pixelOffset + std::size_t(row) * fileLine;
-        int line = topDown ? mHeight - 1 - row : row;
-        std::memcpy(getLinePtr(line), from, rowBytes);
-    }
-    mError.clear();
-    return true;
-}
-
-bool CImage::loadTGAFromMemory(const void* data, std::size_t size) {
-    const std::uint8_t* p = static_cast<const std::uint8_t*>(data);
-    if (!p && size > 0)
-        return fail("TGA: no data");
-    if (size < kTgaHeaderBytes)
-        return fail("TGA: header truncated (" + std::to_string(size) + " bytes)");
-    const std::uint8_t idLength = p[0];
-    const std::uint8_t colourMapType = p[1];
-    const std::uint8_t imageType = p[2];
-    const std::uint16_t colourMapLength = readU16(p + 5);
-    const std::uint8_t colourMapEntryBits = p[7];
-    const int width = readU16(p + 12);
-    const int height = readU16(p + 14);
-    const int depth = p[16];
-    // The descriptor (p[17]) is not examined: rows are always taken bottom-up.
-
-    if (imageType != kTgaTrueColour)
-        return fail("TGA: unsupported image type " + std::to_string(imageType) +
-                    " (only uncompressed true colour, type 2, loads)");
-    if (depth != 24 && depth != 32)
-        return fail("TGA: unsupported pixel depth " + std::to_string(depth) +
-                    " (only 24 and 32 bits load)");
-    if (width <= 0 || height <= 0)
-        return fail("TGA: bad image size " + sizeText(width, height));
-    if (width > kMaxDimension || height > kMaxDimension)
-        return fail("TGA: image size " + sizeText(width, height) + " is too large");
-    // A true-colour file may still carry a colour map; its entries precede the pixels.
-    std::uint64_t pixelOffset = kTgaHeaderBytes + std::uint64_t(idLength);
-    if (colourMapType != 0)
-        pixelOffset += std::uint64_t(colourMapLength) * ((colourMapEntryBits + 7u) / 8u);
-    if (pixelOffset > size)
-        return fail("TGA: image ID or colour map runs past the end of the file");
-    const int channels = depth / 8;
-    const std::size_t rowBytes = std::size_t(width) * std::size_t(channels);
-    const std::uint64_t needed = pixelOffset + std::uint64_t(rowBytes) * std::uint64_t(height);
-    if (needed > size)
-        return fail("TGA: pixel rows end past the end of the file (need " + std::to_string(needed) +
-                    " bytes, have " + std::to_string(size) + ")");
-
-    if (!create(width, height, channels))
-        return fail("TGA: cannot allocate " + sizeText(width, height) + " pixels");
-    for (int line = 0; line < mHeight; ++line)
-        std::memcpy(getLinePtr(line), p + pixelOffset + std::size_t(line) * rowBytes, rowBytes);
-    mError.clear();
-    return true;
-}
-
-std::vector<std::uint8_t> CImage::encodeBMP() const {
-    std::vector<std::uint8_t> out;
-    if (empty())
-        return out;
-    const std::uint32_t pixelBytes = std::uint32_t(mLineBytes) * std::uint32_t(mHeight);
-    const std::uint32_t offset = kBmpFileHeaderBytes + kBmpInfoHeaderBytes;
-    out.reserve(offset + pixelBytes);
-    putU16(out, kBmpSignature);
-    putU32(out, offset + pixelBytes);
-    putU32(out, 0); // two reserved words
-    putU32(out, offset);
-    putU32(out, kBmpInfoHeaderBytes);
-    putU32(out, std::uint32_t(mWidth));
-    putU32(out, std::uint32_t(mHeight)); // positive: bottom-up rows
-    putU16(out, 1);                      // planes
-    putU16(out, std::uint32_t(mChannels * 8));
-    putU32(out, kBiRgb);
-    putU32(out, pixelBytes);
-    for (int i = 0; i < 4; ++i)
-        putU32(out, 0); // resolution and palette fields
-    const std::size_t rowBytes = std::size_t(mWidth) * std::size_t(mChannels);
-    for (int line = 0; line < mHeight; ++line) {
-        const std::uint8_t* row = getLinePtr(line);
-        out.insert(out.end(), row, row + rowBytes);
-        out.insert(out.end(), std::size_t(mLineBytes) - rowBytes, 0);
-    }
-    return out;
-}
-
-std::vector<std::uint8_t> CImage::encodeTGA() const {
-    std::vector<std::uint8_t> out;
-    if (empty())
-        return out;
-    const std::size_t rowBytes = std::size_t(mWidth) * std::size_t(mChannels);
-    out.reserve(kTgaHeaderBytes + rowBytes * std::size_t(mHeight));
-    out.push_back(0); // no image ID
-    out.push_back(0); // no colour map
-    out.push_back(kTgaTrueColour);
-    out.insert(out.end(), 9, 0); // colour-map fields, x and y origin
-    putU16(out, std::uint32_t(mWidth));
-    putU16(out, std::uint32_t(mHeight));
-    out.push_back(std::uint8_t(mChannels * 8));
-    out.push_back(mChannels == 4 ? kTgaAlphaBits : 0);
-    for (int line = 0; line < mHeight; ++line) {
-        const std::uint8_t* row = getLinePtr(line);
-        out.insert(out.end(), row, row + rowBytes);
-    }
-    return out;
-}
-
-bool CImage::writeBMP(const char* fileName) const {
-    return writeFile(fileName, encodeBMP());
-}
-
-bool CImage::writeTGA(const char* fileName) const {
-    return writeFile(fileName, encodeTGA());
 }

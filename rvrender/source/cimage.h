@@ -8,7 +8,8 @@
 //
 // On Windows the pixels live in a DIB section selected into a memory device context of the
 // image's own (getDC), so that GDI can draw text into it and BitBlt can copy it; elsewhere in
-// plain memory. The two allocations are cimage_win32.cpp and cimage_memory.cpp.
+// plain memory. The two allocations are cimage_win32.cpp and cimage_memory.cpp; the file
+// codecs are cimagebmp.cpp and cimagetga.cpp.
 #pragma once
 
 #include <cstddef>
@@ -99,6 +100,9 @@ public:
 
 private:
     bool fail(const std::string& reason);
+    // Reads the file (within the size limit) and decodes it with loadBMPFromMemory or
+    // loadTGAFromMemory; a failure names the file.
+    bool loadFile(const char* fileName, bool (CImage::*decode)(const void*, std::size_t));
     // A zeroed pixel block of mLineBytes × mHeight bytes; false, with every handle null, when
     // the platform cannot make one. freePixels gives it back and nulls the handles.
     bool allocatePixels();

@@ -1,7 +1,10 @@
 // D3DX textures: BMP and TGA files written here byte by byte load with D3DX's format, row-order,
-// size and filtering rules; D3DXCreateTexture corrects requests; mip levels are box-filtered.
+// size and filtering rules; D3DXCreateTexture corrects requests; mip levels are box-filtered;
+// the demo's own images give the texels the core's reader gives the OpenGL back end.
 #include <cstring>
+#include <filesystem>
 
+#include "cimage.h"
 #include "d3d9device.h"
 #include "d3dx9tex.h"
 
@@ -219,6 +222,46 @@ TEST_F(D3DXTexture, MissingOrUndecodableFilesFailWithoutATexture) {
         EXPECT_EQ(D3DXCreateTextureFromFile(device, name, &out), D3DXERR_INVALIDDATA) << name;
         EXPECT_EQ(out, nullptr) << name;
     }
+}
+
+// D3DX decodes with stb, which reads more kinds of file than the core's reader (as D3DX does on
+// Windows); the files the demo ships must come out texel for texel as the core reads them.
+TEST_F(D3DXTexture, TheDemosImagesGiveTheTexelsOfTheCoresReader) {
+    int compared = 0;
+    for (const auto& entry : std::filesystem::recursive_directory_iterator(RV_DEMO_DIR)) {
+        const std::string path = entry.path().string();
+        const std::string ext = entry.path().extension().string();
+        CImage image;
+        if (ext == ".bmp" ? !image.loadBMP(path.c_str())
+                          : ext != ".tga" || !image.loadTGA(path.c_str()))
+            continue;
+        if (tex)
+            tex->Release(), tex = nullptr;
+        ASSERT_EQ(D3DXCreateTextureFromFileEx(device, path.c_str(), D3DX_DEFAULT_NONPOW2,
+                                              D3DX_DEFAULT_NONPOW2, 1, 0, D3DFMT_UNKNOWN,
+                                              D3DPOOL_MANAGED, D3DX_FILTER_NONE, D3DX_FILTER_NONE,
+                                              0, &info, nullptr, &tex),
+                  D3D_OK)
+            << path;
+        ASSERT_EQ(int(info.Width), image.getWidth()) << path;
+        ASSERT_EQ(int(info.Height), image.getHeight()) << path;
+        const Texels texels = read(tex, 0);
+        ASSERT_EQ(texels.size(), std::size_t(image.getWidth()) * image.getHeight()) << path;
+        const bool alpha = format() == D3DFMT_A8R8G8B8;
+        int differing = 0;
+        for (int y = 0; y < image.getHeight(); ++y) {
+            const std::uint8_t* line = image.getLinePtr(image.getHeight() - 1 - y);
+            for (int x = 0; x < image.getWidth(); ++x) {
+                D3DCOLOR ours = 0;
+                std::memcpy(&ours, line + x * image.getChannels(), image.getChannels());
+                const D3DCOLOR mask = alpha ? 0xFFFFFFFF : 0x00FFFFFF;
+                differing += (ours & mask) != (texels[y * image.getWidth() + x] & mask);
+            }
+        }
+        EXPECT_EQ(differing, 0) << path;
+        ++compared;
+    }
+    EXPECT_GE(compared, 4) << "the demo's images under " << RV_DEMO_DIR;
 }
 
 } // namespace
