@@ -39,7 +39,6 @@ struct IUnknown {
 typedef IUnknown* LPUNKNOWN;
 
 struct IDirect3D9 : public IUnknown {
-    virtual UINT WINAPI GetAdapterCount() = 0;
     virtual HRESULT WINAPI GetAdapterDisplayMode(UINT Adapter, D3DDISPLAYMODE* pMode) = 0;
     virtual HRESULT WINAPI CheckDeviceFormat(UINT Adapter, D3DDEVTYPE DeviceType,
                                              D3DFORMAT AdapterFormat, DWORD Usage,
@@ -52,7 +51,6 @@ struct IDirect3D9 : public IUnknown {
 };
 
 struct IDirect3DDevice9 : public IUnknown {
-    virtual HRESULT WINAPI TestCooperativeLevel() = 0;
     virtual HRESULT WINAPI GetDirect3D(IDirect3D9** ppD3D9) = 0;
     virtual HRESULT WINAPI GetDeviceCaps(D3DCAPS9* pCaps) = 0;
     virtual HRESULT WINAPI GetDisplayMode(UINT iSwapChain, D3DDISPLAYMODE* pMode) = 0;
@@ -83,8 +81,6 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT WINAPI GetTransform(D3DTRANSFORMSTATETYPE State, D3DMATRIX* pMatrix) = 0;
     virtual HRESULT WINAPI SetViewport(const D3DVIEWPORT9* pViewport) = 0;
     virtual HRESULT WINAPI GetViewport(D3DVIEWPORT9* pViewport) = 0;
-    virtual HRESULT WINAPI SetMaterial(const D3DMATERIAL9* pMaterial) = 0;
-    virtual HRESULT WINAPI GetMaterial(D3DMATERIAL9* pMaterial) = 0;
     virtual HRESULT WINAPI SetRenderState(D3DRENDERSTATETYPE State, DWORD Value) = 0;
     virtual HRESULT WINAPI GetRenderState(D3DRENDERSTATETYPE State, DWORD* pValue) = 0;
     virtual HRESULT WINAPI GetTexture(DWORD Stage, IDirect3DBaseTexture9** ppTexture) = 0;
@@ -97,8 +93,6 @@ struct IDirect3DDevice9 : public IUnknown {
                                            DWORD* pValue) = 0;
     virtual HRESULT WINAPI SetSamplerState(DWORD Sampler, D3DSAMPLERSTATETYPE Type,
                                            DWORD Value) = 0;
-    virtual HRESULT WINAPI SetScissorRect(const RECT* pRect) = 0;
-    virtual HRESULT WINAPI GetScissorRect(RECT* pRect) = 0;
     virtual HRESULT WINAPI DrawPrimitive(D3DPRIMITIVETYPE PrimitiveType, UINT StartVertex,
                                          UINT PrimitiveCount) = 0;
     virtual HRESULT WINAPI DrawIndexedPrimitive(D3DPRIMITIVETYPE PrimitiveType, INT BaseVertexIndex,
@@ -116,11 +110,8 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT WINAPI CreateVertexDeclaration(const D3DVERTEXELEMENT9* pVertexElements,
                                                    IDirect3DVertexDeclaration9** ppDecl) = 0;
     virtual HRESULT WINAPI SetVertexDeclaration(IDirect3DVertexDeclaration9* pDecl) = 0;
-    virtual HRESULT WINAPI GetVertexDeclaration(IDirect3DVertexDeclaration9** ppDecl) = 0;
     virtual HRESULT WINAPI SetFVF(DWORD FVF) = 0;
-    virtual HRESULT WINAPI GetFVF(DWORD* pFVF) = 0;
     virtual HRESULT WINAPI SetVertexShader(IDirect3DVertexShader9* pShader) = 0;
-    virtual HRESULT WINAPI GetVertexShader(IDirect3DVertexShader9** ppShader) = 0;
     virtual HRESULT WINAPI SetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9* pStreamData,
                                            UINT OffsetInBytes, UINT Stride) = 0;
     virtual HRESULT WINAPI GetStreamSource(UINT StreamNumber, IDirect3DVertexBuffer9** ppStreamData,
@@ -128,26 +119,19 @@ struct IDirect3DDevice9 : public IUnknown {
     virtual HRESULT WINAPI SetIndices(IDirect3DIndexBuffer9* pIndexData) = 0;
     virtual HRESULT WINAPI GetIndices(IDirect3DIndexBuffer9** ppIndexData) = 0;
     virtual HRESULT WINAPI SetPixelShader(IDirect3DPixelShader9* pShader) = 0;
-    virtual HRESULT WINAPI GetPixelShader(IDirect3DPixelShader9** ppShader) = 0;
 };
 
 struct IDirect3DResource9 : public IUnknown {
     virtual HRESULT WINAPI GetDevice(IDirect3DDevice9** ppDevice) = 0;
-    virtual DWORD WINAPI SetPriority(DWORD PriorityNew) = 0;
-    virtual DWORD WINAPI GetPriority() = 0;
-    virtual void WINAPI PreLoad() = 0;
     virtual D3DRESOURCETYPE WINAPI GetType() = 0;
 };
 
 struct IDirect3DBaseTexture9 : public IDirect3DResource9 {
-    virtual DWORD WINAPI SetLOD(DWORD LODNew) = 0;
-    virtual DWORD WINAPI GetLOD() = 0;
     virtual DWORD WINAPI GetLevelCount() = 0;
 };
 
 struct IDirect3DTexture9 : public IDirect3DBaseTexture9 {
     virtual HRESULT WINAPI GetLevelDesc(UINT Level, D3DSURFACE_DESC* pDesc) = 0;
-    virtual HRESULT WINAPI GetSurfaceLevel(UINT Level, IDirect3DSurface9** ppSurfaceLevel) = 0;
     virtual HRESULT WINAPI LockRect(UINT Level, D3DLOCKED_RECT* pLockedRect, const RECT* pRect,
                                     DWORD Flags) = 0;
     virtual HRESULT WINAPI UnlockRect(UINT Level) = 0;

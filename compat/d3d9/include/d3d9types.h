@@ -153,13 +153,6 @@ struct D3DVECTOR {
     float z;
 };
 
-struct D3DCOLORVALUE {
-    float r;
-    float g;
-    float b;
-    float a;
-};
-
 struct D3DRECT {
     LONG x1;
     LONG y1;
@@ -187,14 +180,6 @@ struct D3DVIEWPORT9 {
     DWORD Height;
     float MinZ;
     float MaxZ;
-};
-
-struct D3DMATERIAL9 {
-    D3DCOLORVALUE Diffuse;
-    D3DCOLORVALUE Ambient;
-    D3DCOLORVALUE Specular;
-    D3DCOLORVALUE Emissive;
-    float Power;
 };
 
 // ---------------------------------------------------------------------------------------------

@@ -47,7 +47,6 @@ BOOL WINAPI D3DXMatrixIsIdentity(const D3DXMATRIX* pM);
 D3DXMATRIX* WINAPI D3DXMatrixMultiply(D3DXMATRIX* pOut, const D3DXMATRIX* pM1,
                                       const D3DXMATRIX* pM2);
 D3DXMATRIX* WINAPI D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM);
-FLOAT WINAPI D3DXMatrixDeterminant(const D3DXMATRIX* pM);
 // Null when the matrix cannot be inverted (pOut is then left as it was).
 D3DXMATRIX* WINAPI D3DXMatrixInverse(D3DXMATRIX* pOut, FLOAT* pDeterminant, const D3DXMATRIX* pM);
 D3DXMATRIX* WINAPI D3DXMatrixTranslation(D3DXMATRIX* pOut, FLOAT x, FLOAT y, FLOAT z);

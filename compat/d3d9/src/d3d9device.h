@@ -60,19 +60,11 @@ private:
 template <class Interface, D3DRESOURCETYPE kType> class Resource : public Child<Interface> {
 public:
     Resource(Device* device, D3DPOOL pool) : Child<Interface>(device), mPool(pool) {}
-    DWORD WINAPI SetPriority(DWORD priority) override {
-        const DWORD old = mPriority;
-        mPriority = priority;
-        return old;
-    }
-    DWORD WINAPI GetPriority() override { return mPriority; }
-    void WINAPI PreLoad() override {}
     D3DRESOURCETYPE WINAPI GetType() override { return kType; }
     D3DPOOL pool() const { return mPool; }
 
 private:
     D3DPOOL mPool;
-    DWORD mPriority = 0;
 };
 
 // Vertex and index buffers: the bytes live in memory the application locks, and go to the
@@ -137,11 +129,8 @@ public:
     Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usage, D3DFORMAT format,
             D3DPOOL pool);
     ~Texture() override;
-    DWORD WINAPI SetLOD(DWORD lod) override;
-    DWORD WINAPI GetLOD() override { return mLod; }
     DWORD WINAPI GetLevelCount() override { return static_cast<DWORD>(mLevels.size()); }
     HRESULT WINAPI GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) override;
-    HRESULT WINAPI GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) override;
     HRESULT WINAPI LockRect(UINT level, D3DLOCKED_RECT* locked, const RECT* rect,
                             DWORD flags) override;
     HRESULT WINAPI UnlockRect(UINT level) override;
@@ -159,7 +148,6 @@ private:
     DWORD mUsage;
     std::vector<Level> mLevels;
     GLuint mName = 0;
-    DWORD mLod = 0;
 };
 
 class VertexDeclaration : public Child<IDirect3DVertexDeclaration9> {
@@ -192,7 +180,6 @@ bool declarationOfFVF(DWORD fvf, std::vector<D3DVERTEXELEMENT9>* out);
 
 class Direct3D : public Object<IDirect3D9> {
 public:
-    UINT WINAPI GetAdapterCount() override { return 1; }
     HRESULT WINAPI GetAdapterDisplayMode(UINT adapter, D3DDISPLAYMODE* mode) override;
     HRESULT WINAPI CheckDeviceFormat(UINT adapter, D3DDEVTYPE type, D3DFORMAT adapterFormat,
                                      DWORD usage, D3DRESOURCETYPE resourceType,
@@ -224,7 +211,6 @@ public:
            const D3DPRESENT_PARAMETERS& parameters);
     ~Device() override;
 
-    HRESULT WINAPI TestCooperativeLevel() override { return D3D_OK; }
     HRESULT WINAPI GetDirect3D(IDirect3D9** d3d) override;
     HRESULT WINAPI GetDeviceCaps(D3DCAPS9* caps) override;
     HRESULT WINAPI GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) override;
@@ -252,8 +238,6 @@ public:
     HRESULT WINAPI GetTransform(D3DTRANSFORMSTATETYPE state, D3DMATRIX* matrix) override;
     HRESULT WINAPI SetViewport(const D3DVIEWPORT9* viewport) override;
     HRESULT WINAPI GetViewport(D3DVIEWPORT9* viewport) override;
-    HRESULT WINAPI SetMaterial(const D3DMATERIAL9* material) override;
-    HRESULT WINAPI GetMaterial(D3DMATERIAL9* material) override;
     HRESULT WINAPI SetRenderState(D3DRENDERSTATETYPE state, DWORD value) override;
     HRESULT WINAPI GetRenderState(D3DRENDERSTATETYPE state, DWORD* value) override;
     HRESULT WINAPI GetTexture(DWORD stage, IDirect3DBaseTexture9** texture) override;
@@ -264,8 +248,6 @@ public:
                                         DWORD value) override;
     HRESULT WINAPI GetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD* value) override;
     HRESULT WINAPI SetSamplerState(DWORD sampler, D3DSAMPLERSTATETYPE type, DWORD value) override;
-    HRESULT WINAPI SetScissorRect(const RECT* rect) override;
-    HRESULT WINAPI GetScissorRect(RECT* rect) override;
     HRESULT WINAPI DrawPrimitive(D3DPRIMITIVETYPE type, UINT start, UINT count) override;
     HRESULT WINAPI DrawIndexedPrimitive(D3DPRIMITIVETYPE type, INT baseVertex, UINT minIndex,
                                         UINT numVertices, UINT startIndex, UINT count) override;
@@ -277,11 +259,8 @@ public:
     HRESULT WINAPI CreateVertexDeclaration(const D3DVERTEXELEMENT9* elements,
                                            IDirect3DVertexDeclaration9** declaration) override;
     HRESULT WINAPI SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) override;
-    HRESULT WINAPI GetVertexDeclaration(IDirect3DVertexDeclaration9** declaration) override;
     HRESULT WINAPI SetFVF(DWORD fvf) override;
-    HRESULT WINAPI GetFVF(DWORD* fvf) override;
     HRESULT WINAPI SetVertexShader(IDirect3DVertexShader9* shader) override;
-    HRESULT WINAPI GetVertexShader(IDirect3DVertexShader9** shader) override;
     HRESULT WINAPI SetStreamSource(UINT stream, IDirect3DVertexBuffer9* buffer, UINT offset,
                                    UINT stride) override;
     HRESULT WINAPI GetStreamSource(UINT stream, IDirect3DVertexBuffer9** buffer, UINT* offset,
@@ -289,7 +268,6 @@ public:
     HRESULT WINAPI SetIndices(IDirect3DIndexBuffer9* buffer) override;
     HRESULT WINAPI GetIndices(IDirect3DIndexBuffer9** buffer) override;
     HRESULT WINAPI SetPixelShader(IDirect3DPixelShader9* shader) override;
-    HRESULT WINAPI GetPixelShader(IDirect3DPixelShader9** shader) override;
 
     // For the layer's own objects.
     void makeCurrent();
@@ -311,7 +289,6 @@ public:
     }
     IDirect3DBaseTexture9* texture(int stage) const { return mTextures[stage]; }
     const D3DMATRIX& transform(int index) const { return mTransforms[index]; }
-    const D3DMATERIAL9& material() const { return mMaterial; }
     const D3DVIEWPORT9& viewport() const { return mViewport; }
 
     enum Transform { kWorld, kView, kProjection, kTexture0, kTransforms = kTexture0 + 8 };
@@ -344,9 +321,7 @@ private:
     std::array<std::array<DWORD, kSamplerStates>, kSamplers> mSamplerStates{};
     std::array<std::array<DWORD, kStageStates>, kStages> mStageStates{};
     std::array<D3DMATRIX, kTransforms> mTransforms{};
-    D3DMATERIAL9 mMaterial{};
     D3DVIEWPORT9 mViewport{};
-    RECT mScissor{};
     std::array<IDirect3DBaseTexture9*, kSamplers> mTextures{};
     struct Stream {
         VertexBuffer* buffer;
@@ -355,7 +330,6 @@ private:
     std::array<Stream, kStreams> mStreams{};
     IndexBuffer* mIndices = nullptr;
     VertexDeclaration* mDeclaration = nullptr;
-    DWORD mFVF = 0;
     std::map<DWORD, VertexDeclaration*> mFVFDeclarations; // owned
     bool mInScene = false;
     bool mStateDirty = true;

@@ -130,8 +130,8 @@ GLuint compile(GLenum stage, const std::string& source) {
 
 struct FixedFunction::Program {
     GLuint name = 0;
-    GLint worldViewProjection, worldView, viewport, materialDiffuse, materialAmbient,
-        materialEmissive, ambient, textureFactor, alphaRef, point, pointScale;
+    GLint worldViewProjection, worldView, viewport, ambient, textureFactor, alphaRef, point,
+        pointScale;
     ~Program() { glDeleteProgram(name); }
 };
 
@@ -202,8 +202,7 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
                       std::to_string(i) + ";\n";
         }
         vs += "uniform mat4 uWorldViewProjection, uWorldView;\n"
-              "uniform vec4 uViewport, uMaterialDiffuse, uMaterialAmbient, uMaterialEmissive, "
-              "uAmbient, uPoint;\n"
+              "uniform vec4 uViewport, uAmbient, uPoint;\n"
               "uniform vec3 uPointScale;\n"
               "out vec4 vDiffuse, vSpecular;\nout vec4 vTexCoord[8];\n"
               "void main() {\n"
@@ -212,19 +211,19 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
         vs += std::string("    vec4 color1 = ") + (hasColor1 ? "aColor1" : "vec4(0.0)") + ";\n";
         if (lighting) {
             // No lights exist: emissive plus ambient, the material's colours taken from the
-            // vertex where the material sources say so.
-            auto source = [&](D3DRENDERSTATETYPE state, const char* material) -> std::string {
+            // vertex where the material sources say so. The material is Direct3D's default,
+            // all zero (the layer has no SetMaterial).
+            auto source = [&](D3DRENDERSTATETYPE state) -> std::string {
                 const DWORD from = rs(D3DRS_COLORVERTEX) ? rs(state) : DWORD{D3DMCS_MATERIAL};
                 if (from == D3DMCS_COLOR1 && hasColor0)
                     return "color0";
                 if (from == D3DMCS_COLOR2 && hasColor1)
                     return "color1";
-                return material;
+                return "vec4(0.0)";
             };
-            vs += "    vec4 diffuseMaterial = " +
-                  source(D3DRS_DIFFUSEMATERIALSOURCE, "uMaterialDiffuse") + ";\n";
-            vs += "    vec3 lit = " + source(D3DRS_EMISSIVEMATERIALSOURCE, "uMaterialEmissive") +
-                  ".rgb + " + source(D3DRS_AMBIENTMATERIALSOURCE, "uMaterialAmbient") +
+            vs += "    vec4 diffuseMaterial = " + source(D3DRS_DIFFUSEMATERIALSOURCE) + ";\n";
+            vs += "    vec3 lit = " + source(D3DRS_EMISSIVEMATERIALSOURCE) + ".rgb + " +
+                  source(D3DRS_AMBIENTMATERIALSOURCE) +
                   ".rgb * uAmbient.rgb;\n"
                   "    vDiffuse = clamp(vec4(lit, diffuseMaterial.a), 0.0, 1.0);\n"
                   "    vSpecular = vec4(0.0);\n";
@@ -297,9 +296,6 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
         program->worldViewProjection = glGetUniformLocation(p, "uWorldViewProjection");
         program->worldView = glGetUniformLocation(p, "uWorldView");
         program->viewport = glGetUniformLocation(p, "uViewport");
-        program->materialDiffuse = glGetUniformLocation(p, "uMaterialDiffuse");
-        program->materialAmbient = glGetUniformLocation(p, "uMaterialAmbient");
-        program->materialEmissive = glGetUniformLocation(p, "uMaterialEmissive");
         program->ambient = glGetUniformLocation(p, "uAmbient");
         program->textureFactor = glGetUniformLocation(p, "uTextureFactor");
         program->alphaRef = glGetUniformLocation(p, "uAlphaRef");
@@ -321,10 +317,6 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
     const D3DVIEWPORT9& vp = device.viewport();
     glProgramUniform4f(p, program.viewport, static_cast<float>(vp.Width),
                        static_cast<float>(vp.Height), 0.0f, 0.0f);
-    const D3DMATERIAL9& m = device.material();
-    glProgramUniform4fv(p, program.materialDiffuse, 1, &m.Diffuse.r);
-    glProgramUniform4fv(p, program.materialAmbient, 1, &m.Ambient.r);
-    glProgramUniform4fv(p, program.materialEmissive, 1, &m.Emissive.r);
     float color[4];
     colorOf(rs(D3DRS_AMBIENT), color);
     glProgramUniform4fv(p, program.ambient, 1, color);

@@ -162,15 +162,6 @@ void Texture::upload(UINT level) {
     glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
 }
 
-DWORD Texture::SetLOD(DWORD lod) {
-    const DWORD old = mLod;
-    if (pool() == D3DPOOL_MANAGED) {
-        mLod = std::min<DWORD>(lod, GetLevelCount() - 1);
-        glTextureParameteri(mName, GL_TEXTURE_BASE_LEVEL, static_cast<GLint>(mLod));
-    }
-    return old;
-}
-
 HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
     if (!desc || level >= mLevels.size())
         return D3DERR_INVALIDCALL;
@@ -182,16 +173,6 @@ HRESULT Texture::GetLevelDesc(UINT level, D3DSURFACE_DESC* desc) {
              0,
              mLevels[level].width,
              mLevels[level].height};
-    return D3D_OK;
-}
-
-HRESULT Texture::GetSurfaceLevel(UINT level, IDirect3DSurface9** surface) {
-    D3DSURFACE_DESC desc;
-    if (!surface || GetLevelDesc(level, &desc) != D3D_OK)
-        return D3DERR_INVALIDCALL;
-    // The level keeps its texture alive, as Direct3D's levels do.
-    AddRef();
-    *surface = new Surface(device(), Surface::Kind::kTextureLevel, desc, this, level);
     return D3D_OK;
 }
 

@@ -100,73 +100,11 @@ public:
     }
 
     // ID3DXBaseEffect
-    HRESULT WINAPI GetDesc(D3DXEFFECT_DESC* desc) override {
-        if (!desc)
-            return D3DERR_INVALIDCALL;
-        desc->Creator = "D3DX effect compiler (glslang)";
-        desc->Parameters = UINT(mFx.parameters.size());
-        desc->Techniques = UINT(mFx.techniques.size());
-        desc->Functions = UINT(mFx.functions.size());
-        return D3D_OK;
-    }
-    HRESULT WINAPI GetParameterDesc(D3DXHANDLE handle, D3DXPARAMETER_DESC* desc) override {
-        int i = parameter(handle);
-        if (i < 0 || !desc)
-            return D3DERR_INVALIDCALL;
-        const fx::Parameter& p = mFx.parameters[i];
-        desc->Name = p.name.c_str();
-        desc->Semantic = p.semantic.empty() ? nullptr : p.semantic.c_str();
-        bool numeric = fx::isNumeric(p.type);
-        desc->Class = !numeric        ? D3DXPC_OBJECT
-                      : p.matrix      ? (p.rowMajor ? D3DXPC_MATRIX_ROWS : D3DXPC_MATRIX_COLUMNS)
-                      : p.columns > 1 ? D3DXPC_VECTOR
-                                      : D3DXPC_SCALAR;
-        static const D3DXPARAMETER_TYPE types[] = {
-            D3DXPT_VOID,      D3DXPT_BOOL,        D3DXPT_INT,        D3DXPT_FLOAT,
-            D3DXPT_STRING,    D3DXPT_TEXTURE,     D3DXPT_TEXTURE1D,  D3DXPT_TEXTURE2D,
-            D3DXPT_TEXTURE3D, D3DXPT_TEXTURECUBE, D3DXPT_SAMPLER,    D3DXPT_SAMPLER1D,
-            D3DXPT_SAMPLER2D, D3DXPT_SAMPLER3D,   D3DXPT_SAMPLERCUBE};
-        desc->Type = types[static_cast<int>(p.type)];
-        desc->Rows = numeric ? p.rows : 0;
-        desc->Columns = numeric ? p.columns : 0;
-        desc->Elements = p.elements;
-        desc->Annotations = UINT(p.annotations.size());
-        desc->StructMembers = 0;
-        desc->Flags = p.shared ? 1 : 0;
-        desc->Bytes =
-            numeric ? UINT(mValues[i].size() * 4) : UINT(sizeof(void*) * std::max(1u, p.elements));
-        return D3D_OK;
-    }
-    HRESULT WINAPI GetTechniqueDesc(D3DXHANDLE handle, D3DXTECHNIQUE_DESC* desc) override {
-        int t = technique(handle);
-        if (t < 0 || !desc)
-            return D3DERR_INVALIDCALL;
-        desc->Name = mFx.techniques[t].name.c_str();
-        desc->Passes = UINT(mFx.techniques[t].passes.size());
-        desc->Annotations = UINT(mFx.techniques[t].annotations.size());
-        return D3D_OK;
-    }
-    D3DXHANDLE WINAPI GetParameter(D3DXHANDLE parent, UINT index) override {
-        if (parent || index >= mFx.parameters.size())
-            return nullptr;
-        return mFx.parameters[index].name.c_str();
-    }
     D3DXHANDLE WINAPI GetParameterByName(D3DXHANDLE parent, LPCSTR name) override {
         if (parent || !name)
             return nullptr;
         int i = mFx.findParameter(name);
         return i < 0 ? nullptr : mFx.parameters[i].name.c_str();
-    }
-    D3DXHANDLE WINAPI GetParameterBySemantic(D3DXHANDLE parent, LPCSTR semantic) override {
-        if (parent || !semantic)
-            return nullptr;
-        for (const fx::Parameter& p : mFx.parameters)
-            if (!p.semantic.empty() && strcasecmp(p.semantic.c_str(), semantic) == 0)
-                return p.name.c_str();
-        return nullptr;
-    }
-    D3DXHANDLE WINAPI GetTechnique(UINT index) override {
-        return index < mFx.techniques.size() ? mFx.techniques[index].name.c_str() : nullptr;
     }
     D3DXHANDLE WINAPI GetTechniqueByName(LPCSTR name) override {
         if (!name)
@@ -177,41 +115,7 @@ public:
         return nullptr;
     }
 
-    HRESULT WINAPI SetValue(D3DXHANDLE handle, LPCVOID data, UINT bytes) override {
-        int i = parameter(handle);
-        if (i < 0 || !data)
-            return D3DERR_INVALIDCALL;
-        if (fx::isTexture(mFx.parameters[i].type) && bytes >= sizeof(void*))
-            return SetTexture(handle, *static_cast<IDirect3DBaseTexture9* const*>(data));
-        if (!fx::isNumeric(mFx.parameters[i].type))
-            return D3DERR_INVALIDCALL;
-        std::memcpy(mValues[i].data(), data, std::min<std::size_t>(bytes, mValues[i].size() * 4));
-        ++mVersion;
-        return D3D_OK;
-    }
-    HRESULT WINAPI GetValue(D3DXHANDLE handle, LPVOID data, UINT bytes) override {
-        int i = parameter(handle);
-        if (i < 0 || !data)
-            return D3DERR_INVALIDCALL;
-        if (fx::isTexture(mFx.parameters[i].type) && bytes >= sizeof(void*))
-            return GetTexture(handle, static_cast<IDirect3DBaseTexture9**>(data));
-        if (!fx::isNumeric(mFx.parameters[i].type))
-            return D3DERR_INVALIDCALL;
-        std::memcpy(data, mValues[i].data(), std::min<std::size_t>(bytes, mValues[i].size() * 4));
-        return D3D_OK;
-    }
-    HRESULT WINAPI SetBool(D3DXHANDLE handle, BOOL b) override {
-        return setScalar(handle, b ? 1.0 : 0.0);
-    }
-    HRESULT WINAPI SetInt(D3DXHANDLE handle, INT n) override { return setScalar(handle, n); }
     HRESULT WINAPI SetFloat(D3DXHANDLE handle, FLOAT f) override { return setScalar(handle, f); }
-    HRESULT WINAPI GetFloat(D3DXHANDLE handle, FLOAT* f) override {
-        int i = scalarParameter(handle);
-        if (i < 0 || !f)
-            return D3DERR_INVALIDCALL;
-        *f = toFloat(i, 0);
-        return D3D_OK;
-    }
     HRESULT WINAPI SetFloatArray(D3DXHANDLE handle, const FLOAT* f, UINT count) override {
         int i = parameter(handle);
         if (i < 0 || !f || !fx::isNumeric(mFx.parameters[i].type))
@@ -227,17 +131,6 @@ public:
             return D3DERR_INVALIDCALL;
         for (std::size_t k = 0; k < std::min<std::size_t>(count, mValues[i].size()); ++k)
             f[k] = toFloat(i, k);
-        return D3D_OK;
-    }
-    HRESULT WINAPI SetVector(D3DXHANDLE handle, const D3DXVECTOR4* v) override {
-        int i = parameter(handle);
-        if (i < 0 || !v || !fx::isNumeric(mFx.parameters[i].type) || mFx.parameters[i].matrix ||
-            mFx.parameters[i].elements)
-            return D3DERR_INVALIDCALL;
-        const float values[4] = {v->x, v->y, v->z, v->w};
-        for (std::size_t k = 0; k < std::min<std::size_t>(4, mValues[i].size()); ++k)
-            store(i, k, values[k]);
-        ++mVersion;
         return D3D_OK;
     }
     HRESULT WINAPI SetMatrix(D3DXHANDLE handle, const D3DXMATRIX* m) override {
@@ -271,32 +164,14 @@ public:
         mTextures[i] = texture;
         return D3D_OK;
     }
-    HRESULT WINAPI GetTexture(D3DXHANDLE handle, LPDIRECT3DBASETEXTURE9* texture) override {
-        int i = parameter(handle);
-        if (i < 0 || !texture || !fx::isTexture(mFx.parameters[i].type))
-            return D3DERR_INVALIDCALL;
-        *texture = mTextures[i];
-        if (*texture)
-            (*texture)->AddRef();
-        return D3D_OK;
-    }
 
     // ID3DXEffect
-    HRESULT WINAPI GetPool(LPD3DXEFFECTPOOL* pool) override {
-        if (!pool)
-            return D3DERR_INVALIDCALL;
-        *pool = nullptr;
-        return D3D_OK;
-    }
     HRESULT WINAPI SetTechnique(D3DXHANDLE handle) override {
         int t = technique(handle);
         if (t < 0 || mActive)
             return D3DERR_INVALIDCALL;
         mTechnique = t;
         return D3D_OK;
-    }
-    D3DXHANDLE WINAPI GetCurrentTechnique() override {
-        return mFx.techniques[mTechnique].name.c_str();
     }
     HRESULT WINAPI Begin(UINT* passes, DWORD flags) override {
         if (mActive)

@@ -133,14 +133,6 @@ D3DXMATRIX* WINAPI D3DXMatrixTranspose(D3DXMATRIX* pOut, const D3DXMATRIX* pM) {
     return pOut;
 }
 
-FLOAT WINAPI D3DXMatrixDeterminant(const D3DXMATRIX* pM) {
-    if (!pM)
-        return 0.0f;
-    double a[4][4];
-    toDouble(pM, a);
-    return static_cast<FLOAT>(determinant(a));
-}
-
 D3DXMATRIX* WINAPI D3DXMatrixInverse(D3DXMATRIX* pOut, FLOAT* pDeterminant, const D3DXMATRIX* pM) {
     if (!pOut || !pM)
         return nullptr;
