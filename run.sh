@@ -18,8 +18,7 @@ source ./scripts/deps.sh
 rv_ensure_packages run
 # A build folder configured by ./test.sh keeps its tests; a new one builds the demo alone.
 if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF \
-    > /dev/null
+  cmake --preset demo > /dev/null
 fi
 cmake --build build -j"$(nproc)" --target brindle demo_data demo_text_data
 

@@ -12,6 +12,7 @@
 #define GL_GLEXT_PROTOTYPES 1
 #include <GL/glcorearb.h>
 
+#include "benchdevice.h"
 #include "d3dx9.h"
 #include "zrwindow.h"
 
@@ -28,32 +29,8 @@ const Vertex kQuad[] = {{-0.5f, 0.5f, 0.5f, 0xFFFF0000},
 const WORD kIndices[] = {0, 1, 2, 1, 3, 2};
 
 // One window and device for the whole program.
-struct Context {
-    std::unique_ptr<zrWindow> window = std::make_unique<zrWindow>();
-    IDirect3D9* d3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
-
-    Context() {
-        int instance = 0;
-        zrWindowParams params = {"d3d9 bench", 0x00C00000u, 0, 256, 256, 0, 0};
-        if (!std::getenv("DISPLAY") || !window->create(&instance, &params))
-            return;
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (d3d->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL,
-                              static_cast<HWND>(window->getHwnd()), 0, &pp, &device) != D3D_OK)
-            device = nullptr;
-    }
-};
-
-Context& context() {
-    static Context c;
+BenchDevice& context() {
+    static BenchDevice c("d3d9 bench", 256, 256);
     return c;
 }
 

@@ -21,6 +21,7 @@
 #include <string>
 #include <vector>
 
+#include "benchdevice.h"
 #include "d3dx9.h"
 #include "rvanimmesh.h"
 #include "rvd3danimmesh.h"
@@ -82,33 +83,11 @@ void BM_OpenGLSkinning(benchmark::State& state) {
 BENCHMARK(BM_OpenGLSkinning)->Unit(benchmark::kMicrosecond);
 
 // A window, a device and the demo's effect, made once.
-struct Direct3D {
-    std::unique_ptr<zrWindow> window = std::make_unique<zrWindow>();
-    IDirect3D9* d3d = nullptr;
-    IDirect3DDevice9* device = nullptr;
+struct Direct3D : BenchDevice {
     ID3DXEffect* effect = nullptr;
-    std::string error;
 
-    Direct3D() {
-        int instance = 0;
-        zrWindowParams params = {"skinning bench", 0x00C00000u, 0, 800, 600, 0, 0};
-        if (!std::getenv("DISPLAY") || !window->create(&instance, &params)) {
-            error = "no window (is DISPLAY set?)";
-            return;
-        }
-        d3d = Direct3DCreate9(D3D_SDK_VERSION);
-        D3DPRESENT_PARAMETERS pp = {};
-        pp.BackBufferFormat = D3DFMT_X8R8G8B8;
-        pp.SwapEffect = D3DSWAPEFFECT_DISCARD;
-        pp.Windowed = TRUE;
-        pp.EnableAutoDepthStencil = TRUE;
-        pp.AutoDepthStencilFormat = D3DFMT_D24S8;
-        pp.PresentationInterval = D3DPRESENT_INTERVAL_IMMEDIATE;
-        if (!d3d || d3d->CreateDevice(
-                        D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, static_cast<HWND>(window->getHwnd()),
-                        D3DCREATE_HARDWARE_VERTEXPROCESSING, &pp, &device) != D3D_OK) {
-            device = nullptr;
-            error = "no Direct3D device";
+    Direct3D() : BenchDevice("skinning bench", 800, 600) {
+        if (!device) {
             return;
         }
         const std::string path = demoPath(kEffectFile);

@@ -16,7 +16,7 @@ ExternalProject_Add(windows
              -DCMAKE_BUILD_TYPE=Release
              -DRV_HOST_DEMO_DIR=${RV_DEMO_DIR}
              -DRV_BACKEND_GL=ON -DRV_BACKEND_D3D9=ON
-             -DRV_BUILD_TESTS=${RV_BUILD_TESTS} -DRV_BUILD_BENCH=OFF
+             -DRV_BUILD_TESTS=${RV_BUILD_TESTS} -DRV_BUILD_BENCH=OFF -DRV_WERROR=${RV_WERROR}
   INSTALL_COMMAND ""
   # The sources are this tree's: let the inner build decide what is out of date.
   BUILD_ALWAYS TRUE

@@ -11,10 +11,10 @@ rv_ensure_packages windows
 
 # A build folder configured by ./test.sh keeps its tests; a new one builds the data alone.
 if [ ! -f build/CMakeCache.txt ]; then
-  cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF \
-    > /dev/null
+  cmake --preset windows > /dev/null
+else
+  cmake -S . -B build -DRV_BUILD_WINDOWS=ON > /dev/null
 fi
-cmake -S . -B build -DRV_BUILD_WINDOWS=ON > /dev/null
 cmake --build build -j"$(nproc)" --target windows
 zip=build/windows/brindle-windows.zip
 echo "Made $zip ($(du -k "$zip" | cut -f1) KiB)"

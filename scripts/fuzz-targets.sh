@@ -6,8 +6,8 @@
 
 fuzz_targets=(mesh bmp tga glyph arb effect convert)
 declare -A fuzz_reader=(
-  [mesh]=rvrender/source/rvmeshfile.cpp [bmp]=rvrender/source/cimage.cpp
-  [tga]=rvrender/source/cimage.cpp [glyph]=rvrender/source/rvhudtextmanager.cpp
+  [mesh]=rvrender/source/rvmeshfile.cpp [bmp]=rvrender/source/cimagebmp.cpp
+  [tga]=rvrender/source/cimagetga.cpp [glyph]=rvrender/source/rvhudtextmanager.cpp
   [arb]=rvrender/source/rvfile.cpp [effect]=compat/d3d9/src/fxparser.cpp
   [convert]=tools/mshconvert/convert.cpp
 )
@@ -26,8 +26,7 @@ fuzz_select() {
 
 fuzz_build() {
   local flags=${2:-}
-  CC=clang-14 CXX=clang++-14 cmake -S . -B "$1" -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" \
-    -DRV_FUZZ=ON -DRV_BUILD_TESTS=OFF -DRV_BUILD_BENCH=OFF -DRV_BACKEND_D3D9=OFF >/dev/null
+  cmake --preset fuzzing -B "$1" \
+    -DCMAKE_C_FLAGS="$flags" -DCMAKE_CXX_FLAGS="$flags" -DCMAKE_EXE_LINKER_FLAGS="$flags" >/dev/null
   cmake --build "$1" -j"$(nproc)" --target "${selected[@]/#/fuzz_}" >/dev/null
 }

@@ -1,6 +1,7 @@
 // OpenGL contexts on the program's window. This is the one place that knows how the platform
-// makes, binds and presents them (SDL on Linux; WGL on Windows later): the OpenGL back end and
-// the Direct3D 9 layer get their contexts here and include no platform header.
+// makes, binds and presents them (SDL on Linux, zrglcontext_sdl.cpp; WGL on Windows,
+// zrglcontext_win32.cpp): the OpenGL back end and the Direct3D 9 layer get their contexts here
+// and include no platform header.
 //
 // Single-threaded: a context is made, used and destroyed on the thread that runs the window.
 #pragma once

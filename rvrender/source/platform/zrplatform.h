@@ -1,6 +1,6 @@
 // The few platform services the application needs besides the window and the input: message
 // boxes, the window title, the cursor, coordinate conversion and the message pump. One
-// implementation file per platform (zrplatform_sdl.cpp; later zrplatform_win32.cpp).
+// implementation file per platform (zrplatform_sdl.cpp, zrplatform_win32.cpp).
 #pragma once
 
 class zrWindow;
