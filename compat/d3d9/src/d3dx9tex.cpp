@@ -298,14 +298,22 @@ void storeTexel(BYTE* p, D3DFORMAT format, D3DCOLOR c) {
     }
 }
 
-HRESULT readLevel(IDirect3DTexture9* texture, UINT level, Image* image) {
-    D3DSURFACE_DESC desc;
-    HRESULT hr = texture->GetLevelDesc(level, &desc);
+// The level's description and the bytes of one of its texels (a format the layer holds).
+HRESULT describeLevel(IDirect3DTexture9* texture, UINT level, D3DSURFACE_DESC* desc,
+                      UINT* texelSize) {
+    HRESULT hr = texture->GetLevelDesc(level, desc);
     if (FAILED(hr))
         return hr;
-    const UINT texelSize = bytesPerTexel(desc.Format);
-    if (!texelSize)
-        return D3DERR_NOTAVAILABLE;
+    *texelSize = bytesPerTexel(desc->Format);
+    return *texelSize ? D3D_OK : D3DERR_NOTAVAILABLE;
+}
+
+HRESULT readLevel(IDirect3DTexture9* texture, UINT level, Image* image) {
+    D3DSURFACE_DESC desc;
+    UINT texelSize = 0;
+    HRESULT hr = describeLevel(texture, level, &desc, &texelSize);
+    if (FAILED(hr))
+        return hr;
     D3DLOCKED_RECT locked;
     if (FAILED(hr = texture->LockRect(level, &locked, nullptr, D3DLOCK_READONLY)))
         return hr;
@@ -323,12 +331,10 @@ HRESULT readLevel(IDirect3DTexture9* texture, UINT level, Image* image) {
 // Writes an image of the level's size into the level.
 HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, const Image& image) {
     D3DSURFACE_DESC desc;
-    HRESULT hr = texture->GetLevelDesc(level, &desc);
+    UINT texelSize = 0;
+    HRESULT hr = describeLevel(texture, level, &desc, &texelSize);
     if (FAILED(hr))
         return hr;
-    const UINT texelSize = bytesPerTexel(desc.Format);
-    if (!texelSize)
-        return D3DERR_NOTAVAILABLE;
     if (desc.Width != image.width || desc.Height != image.height)
         return D3DERR_INVALIDCALL;
     D3DLOCKED_RECT locked;
