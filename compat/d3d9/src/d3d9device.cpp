@@ -19,8 +19,8 @@
 namespace d3d9gl {
 
 Device::Device(Direct3D* d3d, zrWindow* window, std::unique_ptr<zrGLContext> context,
-               const D3DPRESENT_PARAMETERS& parameters)
-    : mD3D(d3d), mWindow(window), mContext(std::move(context)) {
+               const zrGLBuffers& windowBuffers, const D3DPRESENT_PARAMETERS& parameters)
+    : mD3D(d3d), mWindow(window), mContext(std::move(context)), mWindowBuffers(windowBuffers) {
     mD3D->AddRef();
     glClipControl(GL_LOWER_LEFT, GL_ZERO_TO_ONE);
     glFrontFace(GL_CW);
@@ -95,18 +95,38 @@ HRESULT Device::GetDisplayMode(UINT swapChain, D3DDISPLAYMODE* mode) {
 // ---------------------------------------------------------------------------------------------
 // Back buffer, reset and present.
 
-bool Device::makeBackBuffer(UINT width, UINT height, bool depth) {
+// Drawing straight into the window saves Present a full-window copy. It needs the window's size,
+// buffers with the depth and stencil asked for (the window's colour buffer is RGBA8, as the
+// framebuffer object's), and a swap effect that leaves the back buffer undefined after Present.
+bool Device::drawsIntoWindow(const D3DPRESENT_PARAMETERS& p) const {
+    if (p.SwapEffect == D3DSWAPEFFECT_COPY || !mWindowBuffers.doubleBuffered ||
+        mWindowBuffers.colorBits != 8 || p.BackBufferWidth != UINT(mWindow->getWidth()) ||
+        p.BackBufferHeight != UINT(mWindow->getHeight()))
+        return false;
+    if (!p.EnableAutoDepthStencil)
+        return true;
+    const bool stencil = p.AutoDepthStencilFormat == D3DFMT_D24S8;
+    return (stencil || p.AutoDepthStencilFormat == D3DFMT_D24X8) &&
+           mWindowBuffers.depthBits == 24 && (!stencil || mWindowBuffers.stencilBits == 8);
+}
+
+bool Device::makeBackBuffer(const D3DPRESENT_PARAMETERS& p, bool intoWindow) {
     releaseBackBuffer();
-    glCreateFramebuffers(1, &mFramebuffer);
-    glCreateRenderbuffers(1, &mColorBuffer);
-    glNamedRenderbufferStorage(mColorBuffer, GL_RGBA8, width, height);
-    glNamedFramebufferRenderbuffer(mFramebuffer, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
-                                   mColorBuffer);
-    if (depth) {
-        glCreateRenderbuffers(1, &mDepthBuffer);
-        glNamedRenderbufferStorage(mDepthBuffer, GL_DEPTH24_STENCIL8, width, height);
-        glNamedFramebufferRenderbuffer(mFramebuffer, GL_DEPTH_STENCIL_ATTACHMENT, GL_RENDERBUFFER,
-                                       mDepthBuffer);
+    const UINT width = p.BackBufferWidth, height = p.BackBufferHeight;
+    const bool depth = p.EnableAutoDepthStencil;
+    mIntoWindow = intoWindow;
+    if (!intoWindow) {
+        glCreateFramebuffers(1, &mFramebuffer);
+        glCreateRenderbuffers(1, &mColorBuffer);
+        glNamedRenderbufferStorage(mColorBuffer, GL_RGBA8, width, height);
+        glNamedFramebufferRenderbuffer(mFramebuffer, GL_COLOR_ATTACHMENT0, GL_RENDERBUFFER,
+                                       mColorBuffer);
+        if (depth) {
+            glCreateRenderbuffers(1, &mDepthBuffer);
+            glNamedRenderbufferStorage(mDepthBuffer, GL_DEPTH24_STENCIL8, width, height);
+            glNamedFramebufferRenderbuffer(mFramebuffer, GL_DEPTH_STENCIL_ATTACHMENT,
+                                           GL_RENDERBUFFER, mDepthBuffer);
+        }
     }
     mBackWidth = width;
     mBackHeight = height;
@@ -153,8 +173,7 @@ HRESULT Device::Reset(D3DPRESENT_PARAMETERS* parameters) {
         p.BackBufferFormat = D3DFMT_X8R8G8B8;
     if (p.BackBufferCount == 0)
         p.BackBufferCount = 1;
-    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 ||
-        !makeBackBuffer(p.BackBufferWidth, p.BackBufferHeight, p.EnableAutoDepthStencil))
+    if (p.BackBufferWidth == 0 || p.BackBufferHeight == 0 || !makeBackBuffer(p, drawsIntoWindow(p)))
         return D3DERR_INVALIDCALL;
     *parameters = p;
     mParameters = p;
@@ -169,6 +188,15 @@ HRESULT Device::Present(const RECT* source, const RECT* dest, HWND, const RGNDAT
     if (mInScene)
         return D3DERR_INVALIDCALL;
     const GLint width = mWindow->getWidth(), height = mWindow->getHeight();
+    if (mIntoWindow) {
+        mContext->swapBuffers();
+        // A window that changed size since the last Reset (a switch to full screen) gets the
+        // back buffer stretched onto it from the next frame on, as Direct3D does.
+        if (UINT(width) != mBackWidth || UINT(height) != mBackHeight)
+            makeBackBuffer(mParameters, false);
+        mStateDirty = true;
+        return D3D_OK;
+    }
     glDisable(GL_SCISSOR_TEST);
     // Binding the window's framebuffer lets the driver notice that the window changed size
     // (a switch to full screen); a blit into it while another framebuffer is bound would be
@@ -215,7 +243,7 @@ HRESULT Device::GetRenderTargetData(IDirect3DSurface9* target, IDirect3DSurface9
         return D3DERR_INVALIDCALL;
     // OpenGL's rows run bottom-up; the surface's top-down.
     std::vector<std::uint8_t> rows(static_cast<size_t>(mBackWidth) * mBackHeight * 4);
-    glNamedFramebufferReadBuffer(mFramebuffer, GL_COLOR_ATTACHMENT0);
+    glNamedFramebufferReadBuffer(mFramebuffer, mIntoWindow ? GL_BACK : GL_COLOR_ATTACHMENT0);
     glBindFramebuffer(GL_READ_FRAMEBUFFER, mFramebuffer);
     glReadPixels(0, 0, mBackWidth, mBackHeight, GL_BGRA, GL_UNSIGNED_BYTE, rows.data());
     const size_t row = mBackWidth * 4;

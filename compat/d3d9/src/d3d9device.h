@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "d3d9internal.h"
+#include "zrglcontext.h"
 
-class zrGLContext;
 class zrWindow;
 
 namespace d3d9gl {
@@ -207,8 +207,9 @@ private:
 
 class Device : public Object<IDirect3DDevice9> {
 public:
+    // `windowBuffers` are the buffers the context's window was made with.
     Device(Direct3D* d3d, zrWindow* window, std::unique_ptr<zrGLContext> context,
-           const D3DPRESENT_PARAMETERS& parameters);
+           const zrGLBuffers& windowBuffers, const D3DPRESENT_PARAMETERS& parameters);
     ~Device() override;
 
     HRESULT WINAPI GetDirect3D(IDirect3D9** d3d) override;
@@ -295,7 +296,10 @@ public:
 
 private:
     void resetState();
-    bool makeBackBuffer(UINT width, UINT height, bool depth);
+    // The back buffer for these parameters: the window's own framebuffer when it can be
+    // (drawsIntoWindow), else a framebuffer object. False when it cannot be made.
+    bool makeBackBuffer(const D3DPRESENT_PARAMETERS& p, bool intoWindow);
+    bool drawsIntoWindow(const D3DPRESENT_PARAMETERS& p) const;
     void releaseBackBuffer();
     void applyState();
     void applySampler(int sampler);
@@ -311,7 +315,10 @@ private:
     std::unique_ptr<zrGLContext> mContext;
     D3DPRESENT_PARAMETERS mParameters;
 
-    // The back buffer is a framebuffer of its own; Present scales it onto the window.
+    // The back buffer is the window's own framebuffer (mIntoWindow; mFramebuffer is then 0), which
+    // Present swaps, or a framebuffer object of its own, which Present stretches onto the window.
+    zrGLBuffers mWindowBuffers;
+    bool mIntoWindow = false;
     GLuint mFramebuffer = 0, mColorBuffer = 0, mDepthBuffer = 0;
     UINT mBackWidth = 0, mBackHeight = 0;
     bool mHasDepth = false;

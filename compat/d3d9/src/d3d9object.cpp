@@ -207,7 +207,7 @@ HRESULT Direct3D::CreateDevice(UINT adapter, D3DDEVTYPE type, HWND focusWindow, 
         std::fprintf(stderr, "Direct3D 9: %s\n", error.c_str());
         return D3DERR_NOTAVAILABLE;
     }
-    *device = new Device(this, window, std::move(context), *parameters);
+    *device = new Device(this, window, std::move(context), params.buffers, *parameters);
     return D3D_OK;
 }
 

@@ -16,7 +16,7 @@ class zrWindow;
 struct zrGLBuffers {
     int colorBits = 8; // each of red, green, blue and alpha
     int depthBits = 24;
-    int stencilBits = 0;
+    int stencilBits = 8; // Direct3D's D24S8, which the Direct3D layer draws into the window with
     bool doubleBuffered = true;
 };
 

@@ -3,6 +3,9 @@
 #include <cmath>
 #include <cstring>
 
+#define GL_GLEXT_PROTOTYPES 1
+#include <GL/glcorearb.h>
+
 #include "d3d9device.h"
 #include "d3dx9.h"
 
@@ -298,6 +301,39 @@ TEST_F(Device, PointSpritesScaleWithDistanceAsDocumented) {
     for (int x = 0; x < kWidth; ++x)
         covered += pixel(x, kHeight / 2) == kWhite;
     EXPECT_EQ(covered, 16);
+}
+
+// Present fills the window whatever the back buffer: drawn into the window itself when it has
+// the window's size, stretched onto it when it has another; COPY keeps the back buffer after.
+TEST_F(Device, PresentFillsTheWindowFromABackBufferOfAnySize) {
+    struct Case {
+        UINT width, height;
+        D3DSWAPEFFECT effect;
+        D3DCOLOR colour;
+    };
+    for (const Case& c : {Case{kWidth, kHeight, D3DSWAPEFFECT_DISCARD, kGreen},
+                          Case{kWidth / 2, kHeight / 2, D3DSWAPEFFECT_DISCARD, kRed},
+                          Case{kWidth, kHeight, D3DSWAPEFFECT_COPY, kBlue}}) {
+        D3DPRESENT_PARAMETERS pp = d3dtest::windowedParameters();
+        pp.BackBufferWidth = c.width;
+        pp.BackBufferHeight = c.height;
+        pp.SwapEffect = c.effect;
+        ASSERT_EQ(device->Reset(&pp), D3D_OK);
+        device->Clear(0, nullptr, D3DCLEAR_TARGET, 0xFF000000 | c.colour, 1.0f, 0);
+        ASSERT_EQ(device->Present(nullptr, nullptr, nullptr, nullptr), D3D_OK);
+        // The window's buffer after the swap (Mesa's software driver keeps it).
+        std::vector<std::uint32_t> window(std::size_t(kWidth) * kHeight);
+        glBindFramebuffer(GL_READ_FRAMEBUFFER, 0);
+        glReadBuffer(GL_BACK);
+        glReadPixels(0, 0, kWidth, kHeight, GL_BGRA, GL_UNSIGNED_BYTE, window.data());
+        int other = 0;
+        for (std::uint32_t p : window)
+            other += (p & 0x00FFFFFF) != c.colour;
+        EXPECT_EQ(other, 0) << c.width << " x " << c.height << ", swap effect " << c.effect;
+        if (c.effect == D3DSWAPEFFECT_COPY) {
+            EXPECT_EQ(pixel(0, 0), c.colour) << "COPY keeps the back buffer";
+        }
+    }
 }
 
 TEST_F(Device, ResetKeepsManagedTexturesAndRefusesWhileDefaultPoolResourcesLive) {
