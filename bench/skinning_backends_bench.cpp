@@ -22,6 +22,7 @@
 #include <vector>
 
 #include "benchdevice.h"
+#include "recordingreporter.h"
 #include "d3dx9.h"
 #include "rvanimmesh.h"
 #include "rvd3danimmesh.h"
@@ -146,21 +147,6 @@ void BM_Direct3DBonesAndUpload(benchmark::State& state) {
     state.counters["bones"] = bones;
 }
 BENCHMARK(BM_Direct3DBonesAndUpload)->Unit(benchmark::kMicrosecond);
-
-// Keeps the time per iteration of each benchmark for the closing comparison.
-class RecordingReporter : public benchmark::ConsoleReporter {
-public:
-    void ReportRuns(const std::vector<Run>& runs) override {
-        for (const Run& run : runs) {
-            if (!run.error_occurred && run.iterations > 0) {
-                nanoseconds[run.benchmark_name()] =
-                    run.real_accumulated_time / static_cast<double>(run.iterations) * 1e9;
-            }
-        }
-        ConsoleReporter::ReportRuns(runs);
-    }
-    std::map<std::string, double> nanoseconds;
-};
 
 } // namespace
 

@@ -270,8 +270,12 @@ HRESULT Device::GetViewport(D3DVIEWPORT9* viewport) {
 HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (state < 0 || state >= kRenderStates)
         return D3DERR_INVALIDCALL;
-    mRenderStates[state] = value;
-    mStateDirty = true;
+    // Setting a state to the value it has changes nothing for OpenGL, as the Direct3D runtime
+    // drops redundant states before the driver sees them.
+    if (mRenderStates[state] != value) {
+        mRenderStates[state] = value;
+        mStateDirty = true;
+    }
     return D3D_OK;
 }
 
