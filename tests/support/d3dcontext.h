@@ -1,8 +1,10 @@
 // For tests of the Direct3D back end (label gl): a fixture that runs each test on the
 // program's test window (testwindow.h) in a fresh working directory, with an initialised
 // rvD3DRender and the messages captured instead of shown. Pixels of the last frame are read
-// back through gD3DDevice (the layer keeps the back buffer after Present). Without a display
-// every test fails and says why (./test.sh runs them under scripts/with-xvfb.sh).
+// back through gD3DDevice after Present. Direct3D leaves a discarded back buffer undefined; here
+// the layer draws a back buffer of the window's size into the window itself, whose back buffer
+// Mesa's software driver keeps after the swap. Without a display every test fails and says why
+// (./test.sh runs them under scripts/with-xvfb.sh).
 //
 // Include from exactly one file of a test program.
 #pragma once
