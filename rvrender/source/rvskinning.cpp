@@ -11,60 +11,134 @@
 #define RV_SKIN_X86 0
 #endif
 
-// The four rows of a bone matrix, p · M = x·row0 + y·row1 + z·row2 + row3 (row vectors); a row
-// is one 4-wide register.
+// The wide kernels' loops over coordinates and bones are unrolled before the compiler places
+// their registers, so that rows, sums and boxes stay in registers rather than on the stack.
+#if defined(__GNUC__) && !defined(__clang__)
+#define RV_UNROLL _Pragma("GCC unroll 16")
+#else
+#define RV_UNROLL
+#endif
+
+namespace {
+
+// A run is only worth its matrix set-up and its padded last block from this length on.
+constexpr int kMinRun = 2 * rvSkinPlan::kBlock;
+
+// A vertex's non-zero influences, ordered by bone so that vertices on the same bones compare
+// equal whatever slots their file used.
+struct Influences {
+    int count = 0;
+    std::uint8_t bone[4] = {0, 0, 0, 0};
+    float weight[4] = {0, 0, 0, 0};
+
+    bool sameBones(const Influences& o) const {
+        return count == o.count && std::equal(bone, bone + count, o.bone);
+    }
+    bool operator<(const Influences& o) const {
+        return count != o.count
+                   ? count < o.count
+                   : std::lexicographical_compare(bone, bone + count, o.bone, o.bone + o.count);
+    }
+};
+
+} // namespace
+
 void rvSkinPlan::build(const float* bindXYZ, int n, const std::uint8_t* bones,
                        const float* weights) {
     for (Group& g : mGroups) {
         g = Group();
     }
     mVertexCount = n > 0 ? n : 0;
-    // Vertices with one influence are ordered by bone, so that a run of them reads the bone's
-    // rows once; the others keep their order.
-    std::vector<int> order(mVertexCount);
-    std::iota(order.begin(), order.end(), 0);
-    auto influences = [&](int v) {
-        return static_cast<int>(
-            std::count_if(weights + 4 * v, weights + 4 * v + 4, [](float w) { return w != 0.0f; }));
-    };
-    auto firstBone = [&](int v) {
+    std::vector<Influences> of(mVertexCount);
+    for (int v = 0; v < mVertexCount; ++v) {
+        Influences& in = of[v];
         for (int j = 0; j < 4; ++j) {
             if (weights[4 * v + j] != 0.0f) {
-                return bones[4 * v + j];
+                int at = in.count++;
+                for (; at > 0 && in.bone[at - 1] > bones[4 * v + j]; --at) {
+                    in.bone[at] = in.bone[at - 1];
+                    in.weight[at] = in.weight[at - 1];
+                }
+                in.bone[at] = bones[4 * v + j];
+                in.weight[at] = weights[4 * v + j];
             }
         }
-        return std::uint8_t{0};
-    };
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        const int ka = influences(a), kb = influences(b);
-        if (ka != kb) {
-            return ka < kb;
+    }
+    // Ordered by influence count and bones, keeping the vertex order among equals, so that a
+    // run of consecutive vertices on the same bones stays together.
+    std::vector<int> order(mVertexCount);
+    std::iota(order.begin(), order.end(), 0);
+    std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return of[a] < of[b]; });
+
+    auto addRun = [&](const int* first, int count) {
+        const Influences& in = of[first[0]];
+        Group& g = mGroups[in.count];
+        Run run;
+        run.first = static_cast<std::uint32_t>(first[0]);
+        run.count = static_cast<std::uint32_t>(count);
+        run.data = static_cast<std::uint32_t>(g.blocks.size());
+        for (int j = 0; j < in.count; ++j) {
+            run.bone[j] = 16u * in.bone[j];
         }
-        return ka == 1 && firstBone(a) < firstBone(b);
-    });
-    for (int v : order) {
-        const int k = influences(v);
-        Group& g = mGroups[k];
+        g.runs.push_back(run);
+        const int stride = 3 + in.count;
+        for (int b = 0; b < count; b += kBlock) {
+            const std::size_t at = g.blocks.size();
+            g.blocks.resize(at + static_cast<std::size_t>(stride) * kBlock);
+            for (int lane = 0; lane < kBlock; ++lane) {
+                const int v = first[std::min(b + lane, count - 1)];
+                for (int c = 0; c < 3; ++c) {
+                    g.blocks[at + c * kBlock + lane] = bindXYZ[3 * v + c];
+                }
+                for (int j = 0; j < in.count; ++j) {
+                    g.blocks[at + (3 + j) * kBlock + lane] = of[v].weight[j];
+                }
+            }
+        }
+    };
+    auto addOne = [&](int v) {
+        const Influences& in = of[v];
+        Group& g = mGroups[in.count];
         g.vertex.push_back(static_cast<std::uint32_t>(v));
         // With one influence the weight goes into the position, w · (p · M) = (w·p, w) · M, so
         // that the loop has no multiplication of its own for it.
-        float w = 1.0f;
-        for (int j = 0; k == 1 && j < 4; ++j) {
-            w = weights[4 * v + j] != 0.0f ? weights[4 * v + j] : w;
-        }
+        const float w = in.count == 1 ? in.weight[0] : 1.0f;
         g.position.insert(g.position.end(),
                           {w * bindXYZ[3 * v], w * bindXYZ[3 * v + 1], w * bindXYZ[3 * v + 2], w});
-        for (int j = 0; j < 4; ++j) {
-            if (weights[4 * v + j] != 0.0f) {
-                g.bone.push_back(16u * bones[4 * v + j]);
-                g.weight.push_back(weights[4 * v + j]);
+        for (int j = 0; j < in.count; ++j) {
+            g.bone.push_back(16u * in.bone[j]);
+            g.weight.push_back(in.weight[j]);
+        }
+    };
+    for (int i = 0; i < mVertexCount;) {
+        int end = i + 1;
+        while (end < mVertexCount && order[end] == order[end - 1] + 1 &&
+               of[order[end]].sameBones(of[order[i]])) {
+            ++end;
+        }
+        if (of[order[i]].count > 0 && end - i >= kMinRun) {
+            addRun(&order[i], end - i);
+        } else {
+            for (int k = i; k < end; ++k) {
+                addOne(order[k]);
             }
         }
+        i = end;
     }
     // The wide kernel reads positions two vertices at a time: one spare vertex at the end.
     for (Group& g : mGroups) {
         g.position.insert(g.position.end(), 4, 0.0f);
     }
+}
+
+int rvSkinPlan::vertexCountInRuns() const {
+    int count = 0;
+    for (const Group& g : mGroups) {
+        for (const Run& run : g.runs) {
+            count += static_cast<int>(run.count);
+        }
+    }
+    return count;
 }
 
 namespace {
@@ -75,7 +149,23 @@ struct Box {
     bool empty = true;
 };
 
-// --- The scalar kernel: the reference the others are checked against. -----------------------
+constexpr int kBlock = rvSkinPlan::kBlock;
+
+// Writes a skinned position and grows the box by it.
+void store(const float* p, float* o, Box* box) {
+    for (int c = 0; c < 3; ++c) {
+        o[c] = p[c];
+        if (box->empty || p[c] < box->lo[c]) {
+            box->lo[c] = p[c];
+        }
+        if (box->empty || p[c] > box->hi[c]) {
+            box->hi[c] = p[c];
+        }
+    }
+    box->empty = false;
+}
+
+// --- The scalar kernels: the reference the others are checked against. ----------------------
 
 void skinScalar(const std::uint32_t* vertex, int n, int k, const float* position,
                 const std::uint32_t* bone, const float* weight, const float* matrices, float* out,
@@ -96,17 +186,27 @@ void skinScalar(const std::uint32_t* vertex, int n, int k, const float* position
                 acc[c] += (p[0] * m[c] + p[1] * m[4 + c] + p[2] * m[8 + c] + m[12 + c]) * w;
             }
         }
-        float* o = out + 3 * vertex[i];
-        for (int c = 0; c < 3; ++c) {
-            o[c] = acc[c];
-            if (box->empty || acc[c] < box->lo[c]) {
-                box->lo[c] = acc[c];
-            }
-            if (box->empty || acc[c] > box->hi[c]) {
-                box->hi[c] = acc[c];
+        store(acc, out + 3 * vertex[i], box);
+    }
+}
+
+// A run's vertices: lane `lane` of block `block`, the coordinates then the weights.
+void runScalar(int k, std::uint32_t first, int count, const std::uint32_t* bone,
+               const float* blocks, const float* matrices, float* out, Box* box) {
+    const int stride = (3 + k) * kBlock;
+    for (int i = 0; i < count; ++i) {
+        const float* b = blocks + (i / kBlock) * stride;
+        const int lane = i % kBlock;
+        const float x = b[lane], y = b[kBlock + lane], z = b[2 * kBlock + lane];
+        float acc[3] = {0, 0, 0};
+        for (int j = 0; j < k; ++j) {
+            const float* m = matrices + bone[j];
+            const float w = b[(3 + j) * kBlock + lane];
+            for (int c = 0; c < 3; ++c) {
+                acc[c] += (x * m[c] + y * m[4 + c] + z * m[8 + c] + m[12 + c]) * w;
             }
         }
-        box->empty = false;
+        store(acc, out + 3 * (first + i), box);
     }
 }
 
@@ -129,6 +229,8 @@ inline void mergeBox(__m128 lo, __m128 hi, Box* box) {
 }
 
 // --- SSE2: one vertex per step, a matrix row per register. ------------------------------------
+// The four rows of a bone matrix, p · M = x·row0 + y·row1 + z·row2 + row3 (row vectors); a row
+// is one 4-wide register.
 
 inline __m128 transformSSE(__m128 p, const float* m) {
     const __m128 x = _mm_shuffle_ps(p, p, 0x00);
@@ -182,6 +284,105 @@ void skinSSE2(const std::uint32_t* vertex, int n, int k, const float* position,
         hi = _mm_max_ps(hi, acc);
     }
     mergeBox(lo, hi, box);
+}
+
+// A run, four vertices per step: one coordinate of four vertices per register, the matrix
+// elements broadcast once per run.
+
+// Four vertices' coordinates (one register each) as their 12 floats in vertex order.
+inline void interleave(__m128 x, __m128 y, __m128 z, __m128 o[3]) {
+    const __m128 xy01 = _mm_unpacklo_ps(x, y), xy23 = _mm_unpackhi_ps(x, y);
+    o[0] = _mm_shuffle_ps(xy01, _mm_shuffle_ps(z, xy01, _MM_SHUFFLE(2, 2, 0, 0)),
+                          _MM_SHUFFLE(2, 0, 1, 0));
+    o[1] = _mm_shuffle_ps(_mm_shuffle_ps(xy01, z, _MM_SHUFFLE(1, 1, 3, 3)), xy23,
+                          _MM_SHUFFLE(1, 0, 2, 0));
+    o[2] =
+        _mm_shuffle_ps(_mm_shuffle_ps(z, xy23, _MM_SHUFFLE(2, 2, 2, 2)),
+                       _mm_shuffle_ps(xy23, z, _MM_SHUFFLE(3, 3, 3, 3)), _MM_SHUFFLE(2, 0, 2, 0));
+}
+
+inline float lowest(__m128 v) {
+    v = _mm_min_ps(v, _mm_movehl_ps(v, v));
+    return _mm_cvtss_f32(_mm_min_ss(v, _mm_shuffle_ps(v, v, 1)));
+}
+
+inline float highest(__m128 v) {
+    v = _mm_max_ps(v, _mm_movehl_ps(v, v));
+    return _mm_cvtss_f32(_mm_max_ss(v, _mm_shuffle_ps(v, v, 1)));
+}
+
+// Grows the box by the lowest and highest of each coordinate's register.
+inline void mergeLanes(const float lo[3], const float hi[3], Box* box) {
+    for (int c = 0; c < 3; ++c) {
+        box->lo[c] = box->empty ? lo[c] : std::min(box->lo[c], lo[c]);
+        box->hi[c] = box->empty ? hi[c] : std::max(box->hi[c], hi[c]);
+    }
+    box->empty = false;
+}
+
+template <int K>
+void runSSE2(std::uint32_t first, int count, const std::uint32_t* bone, const float* blocks,
+             const float* matrices, float* out, Box* box) {
+    __m128 e[K][16]; // per bone, element 4·row + coordinate (a matrix without its last column)
+    RV_UNROLL
+    for (int j = 0; j < K; ++j) {
+        RV_UNROLL
+        for (int r = 0; r < 4; ++r) {
+            RV_UNROLL
+            for (int c = 0; c < 3; ++c) {
+                e[j][4 * r + c] = _mm_set1_ps(matrices[bone[j] + 4 * r + c]);
+            }
+        }
+    }
+    __m128 lo[3], hi[3];
+    RV_UNROLL
+    for (int c = 0; c < 3; ++c) {
+        lo[c] = _mm_set1_ps(3.4e38f);
+        hi[c] = _mm_set1_ps(-3.4e38f);
+    }
+    float* o = out + 3 * first;
+    for (int i = 0; i < count; i += 4, o += 12) {
+        const float* b = blocks + (i / kBlock) * (3 + K) * kBlock + i % kBlock;
+        const __m128 x = _mm_loadu_ps(b), y = _mm_loadu_ps(b + kBlock);
+        const __m128 z = _mm_loadu_ps(b + 2 * kBlock);
+        __m128 acc[3];
+        RV_UNROLL
+        for (int j = 0; j < K; ++j) {
+            const __m128 w = _mm_loadu_ps(b + (3 + j) * kBlock);
+            RV_UNROLL
+            for (int c = 0; c < 3; ++c) {
+                const __m128 t =
+                    _mm_add_ps(_mm_add_ps(_mm_mul_ps(x, e[j][c]), _mm_mul_ps(y, e[j][4 + c])),
+                               _mm_add_ps(_mm_mul_ps(z, e[j][8 + c]), e[j][12 + c]));
+                acc[c] = j == 0 ? _mm_mul_ps(t, w) : _mm_add_ps(acc[c], _mm_mul_ps(t, w));
+            }
+        }
+        RV_UNROLL
+        for (int c = 0; c < 3; ++c) {
+            lo[c] = _mm_min_ps(lo[c], acc[c]);
+            hi[c] = _mm_max_ps(hi[c], acc[c]);
+        }
+        __m128 v[3];
+        interleave(acc[0], acc[1], acc[2], v);
+        if (count - i >= 4) {
+            for (int q = 0; q < 3; ++q) {
+                _mm_storeu_ps(o + 4 * q, v[q]);
+            }
+        } else { // the run's last vertices; the block's spare lanes repeat the last one
+            alignas(16) float rest[12];
+            for (int q = 0; q < 3; ++q) {
+                _mm_store_ps(rest + 4 * q, v[q]);
+            }
+            std::copy(rest, rest + 3 * (count - i), o);
+        }
+    }
+    float l[3], h[3];
+    RV_UNROLL
+    for (int c = 0; c < 3; ++c) {
+        l[c] = lowest(lo[c]);
+        h[c] = highest(hi[c]);
+    }
+    mergeLanes(l, h, box);
 }
 
 // --- AVX2 with FMA: two vertices per step, each in one half of a register. --------------------
@@ -279,31 +480,144 @@ __attribute__((target("avx2,fma"))) void skinAVX2(const std::uint32_t* vertex, i
              _mm_max_ps(_mm256_castps256_ps128(hi), _mm256_extractf128_ps(hi, 1)), box);
 }
 
+// A run, eight vertices (a block) per step, as the SSE2 run kernel with 8-wide registers: the
+// interleaving works on each half, and the halves are put in order on the way out.
+template <int K>
+__attribute__((target("avx2,fma"))) void runAVX2(std::uint32_t first, int count,
+                                                 const std::uint32_t* bone, const float* blocks,
+                                                 const float* matrices, float* out, Box* box) {
+    __m256 e[K][16];
+    RV_UNROLL
+    for (int j = 0; j < K; ++j) {
+        RV_UNROLL
+        for (int r = 0; r < 4; ++r) {
+            RV_UNROLL
+            for (int c = 0; c < 3; ++c) {
+                e[j][4 * r + c] = _mm256_set1_ps(matrices[bone[j] + 4 * r + c]);
+            }
+        }
+    }
+    __m256 lo[3], hi[3];
+    RV_UNROLL
+    for (int c = 0; c < 3; ++c) {
+        lo[c] = _mm256_set1_ps(3.4e38f);
+        hi[c] = _mm256_set1_ps(-3.4e38f);
+    }
+    float* o = out + 3 * first;
+    const float* b = blocks;
+    for (int i = 0; i < count; i += kBlock, o += 3 * kBlock, b += (3 + K) * kBlock) {
+        const __m256 x = _mm256_loadu_ps(b), y = _mm256_loadu_ps(b + kBlock);
+        const __m256 z = _mm256_loadu_ps(b + 2 * kBlock);
+        __m256 acc[3];
+        RV_UNROLL
+        for (int j = 0; j < K; ++j) {
+            const __m256 w = _mm256_loadu_ps(b + (3 + j) * kBlock);
+            RV_UNROLL
+            for (int c = 0; c < 3; ++c) {
+                __m256 t = _mm256_fmadd_ps(x, e[j][c], e[j][12 + c]);
+                t = _mm256_fmadd_ps(y, e[j][4 + c], t);
+                t = _mm256_fmadd_ps(z, e[j][8 + c], t);
+                acc[c] = j == 0 ? _mm256_mul_ps(t, w) : _mm256_fmadd_ps(t, w, acc[c]);
+            }
+        }
+        RV_UNROLL
+        for (int c = 0; c < 3; ++c) {
+            lo[c] = _mm256_min_ps(lo[c], acc[c]);
+            hi[c] = _mm256_max_ps(hi[c], acc[c]);
+        }
+        const __m256 xy01 = _mm256_unpacklo_ps(acc[0], acc[1]);
+        const __m256 xy23 = _mm256_unpackhi_ps(acc[0], acc[1]);
+        const __m256 z0 = acc[2];
+        const __m256 v0 = _mm256_shuffle_ps(
+            xy01, _mm256_shuffle_ps(z0, xy01, _MM_SHUFFLE(2, 2, 0, 0)), _MM_SHUFFLE(2, 0, 1, 0));
+        const __m256 v1 = _mm256_shuffle_ps(_mm256_shuffle_ps(xy01, z0, _MM_SHUFFLE(1, 1, 3, 3)),
+                                            xy23, _MM_SHUFFLE(1, 0, 2, 0));
+        const __m256 v2 = _mm256_shuffle_ps(_mm256_shuffle_ps(z0, xy23, _MM_SHUFFLE(2, 2, 2, 2)),
+                                            _mm256_shuffle_ps(xy23, z0, _MM_SHUFFLE(3, 3, 3, 3)),
+                                            _MM_SHUFFLE(2, 0, 2, 0));
+        const __m256 q0 = _mm256_permute2f128_ps(v0, v1, 0x20);
+        const __m256 q1 = _mm256_permute2f128_ps(v2, v0, 0x30);
+        const __m256 q2 = _mm256_permute2f128_ps(v1, v2, 0x31);
+        if (count - i >= kBlock) {
+            _mm256_storeu_ps(o, q0);
+            _mm256_storeu_ps(o + 8, q1);
+            _mm256_storeu_ps(o + 16, q2);
+        } else { // the run's last vertices; the block's spare lanes repeat the last one
+            alignas(32) float rest[3 * kBlock];
+            _mm256_store_ps(rest, q0);
+            _mm256_store_ps(rest + 8, q1);
+            _mm256_store_ps(rest + 16, q2);
+            std::copy(rest, rest + 3 * (count - i), o);
+        }
+    }
+    float l[3], h[3];
+    RV_UNROLL
+    for (int c = 0; c < 3; ++c) {
+        l[c] = lowest(_mm_min_ps(_mm256_castps256_ps128(lo[c]), _mm256_extractf128_ps(lo[c], 1)));
+        h[c] = highest(_mm_max_ps(_mm256_castps256_ps128(hi[c]), _mm256_extractf128_ps(hi[c], 1)));
+    }
+    mergeLanes(l, h, box);
+}
+
 #endif // RV_SKIN_X86
 
 using Kernel = void (*)(const std::uint32_t*, int, int, const float*, const std::uint32_t*,
                         const float*, const float*, float*, Box*);
+using RunKernel = void (*)(std::uint32_t, int, const std::uint32_t*, const float*, const float*,
+                           float*, Box*);
 
-Kernel kernelFor(rvSkinPath path) {
-#if RV_SKIN_X86
-    switch (path) {
-    case rvSkinPath::kAVX2:
-        return skinAVX2;
-    case rvSkinPath::kSSE2:
-        return skinSSE2;
+template <template <int> class Family> RunKernel forCount(int k) {
+    switch (k) {
+    case 1:
+        return Family<1>::run;
+    case 2:
+        return Family<2>::run;
+    case 3:
+        return Family<3>::run;
     default:
-        break;
+        return Family<4>::run;
+    }
+}
+
+template <int K> struct Scalar {
+    static void run(std::uint32_t first, int count, const std::uint32_t* bone, const float* blocks,
+                    const float* matrices, float* out, Box* box) {
+        runScalar(K, first, count, bone, blocks, matrices, out, box);
+    }
+};
+#if RV_SKIN_X86
+template <int K> struct SSE2 { static constexpr RunKernel run = runSSE2<K>; };
+template <int K> struct AVX2 { static constexpr RunKernel run = runAVX2<K>; };
+#endif
+
+struct Kernels {
+    Kernel one;        // vertices one by one
+    RunKernel runs[5]; // runs by influence count (1…4)
+};
+
+Kernels kernelsFor(rvSkinPath path) {
+    Kernels k{skinScalar, {}};
+    for (int i = 1; i <= 4; ++i) {
+        k.runs[i] = forCount<Scalar>(i);
+    }
+#if RV_SKIN_X86
+    if (path == rvSkinPath::kAVX2 || path == rvSkinPath::kSSE2) {
+        const bool wide = path == rvSkinPath::kAVX2;
+        k.one = wide ? skinAVX2 : skinSSE2;
+        for (int i = 1; i <= 4; ++i) {
+            k.runs[i] = wide ? forCount<AVX2>(i) : forCount<SSE2>(i);
+        }
     }
 #endif
     (void)path;
-    return skinScalar;
+    return k;
 }
 
 } // namespace
 
 void rvSkinPlan::skin(const rvMatrix44* boneMatrices, float* out, rvVector3* min, rvVector3* max,
                       rvSkinPath path) const {
-    const Kernel kernel = kernelFor(path);
+    const Kernels kernels = kernelsFor(path);
     const float* matrices = boneMatrices ? boneMatrices[0].m : nullptr;
     Box box;
     // Vertices without a weight go to the origin (a sum over no influences).
@@ -315,8 +629,12 @@ void rvSkinPlan::skin(const rvMatrix44* boneMatrices, float* out, rvVector3* min
     }
     for (int k = 1; k <= 4; ++k) {
         const Group& g = mGroups[k];
-        kernel(g.vertex.data(), static_cast<int>(g.vertex.size()), k, g.position.data(),
-               g.bone.data(), g.weight.data(), matrices, out, &box);
+        for (const Run& run : g.runs) {
+            kernels.runs[k](run.first, static_cast<int>(run.count), run.bone,
+                            g.blocks.data() + run.data, matrices, out, &box);
+        }
+        kernels.one(g.vertex.data(), static_cast<int>(g.vertex.size()), k, g.position.data(),
+                    g.bone.data(), g.weight.data(), matrices, out, &box);
     }
     if (!box.empty && min && max) {
         *min = rvVector3(box.lo[0], box.lo[1], box.lo[2]);

@@ -2,6 +2,7 @@
 // reference: on the demo's characters and on data chosen to break the grouping and the wide
 // loops.
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <random>
 #include <vector>
@@ -101,7 +102,28 @@ TEST_P(SkinKernel, MatchesTheReferenceOnEveryKindOfInfluence) {
         *b = (v * 97) % 256;
     });
     const rvMeshFile none = randomCharacter(0, 2, rng, [](int, int, float*, int*) {});
-    for (const rvMeshFile* r : {&four, &mixed, &widest, &none}) {
+    // Stretches of 1 to 40 consecutive vertices on the same 1 to 4 bones, named in any slots
+    // and order, so that runs of every length and influence count meet lone vertices.
+    std::vector<std::array<int, 4>> stretch; // per vertex: a bone per slot, -1 for no weight
+    while (stretch.size() < 900) {
+        std::array<int, 4> slots = {-1, -1, -1, -1};
+        for (std::uint32_t j = 0, k = 1 + rng() % 4; j < k; ++j) {
+            slots[j] = static_cast<int>(rng() % 12);
+        }
+        std::shuffle(slots.begin(), slots.end(), rng);
+        stretch.insert(stretch.end(), 1 + rng() % 40, slots);
+    }
+    const rvMeshFile runs = randomCharacter(static_cast<int>(stretch.size()), 12, rng,
+                                            [&](int v, int j, float* w, int* b) {
+                                                *w = stretch[v][j] < 0 ? 0.0f : weight(rng);
+                                                *b = std::max(stretch[v][j], 0);
+                                            });
+    rvSkinPlan plan;
+    plan.build(runs.positions.data(), static_cast<int>(runs.vertexCount), runs.boneIndices.data(),
+               runs.boneWeights.data());
+    EXPECT_GT(plan.vertexCountInRuns(), 0);
+    EXPECT_LT(plan.vertexCountInRuns(), plan.vertexCount());
+    for (const rvMeshFile* r : {&four, &mixed, &widest, &none, &runs}) {
         SCOPED_TRACE(r->vertexCount);
         expectMatchesReference(*r, GetParam(), 0, 1, 0.3f);
         expectMatchesReference(*r, GetParam(), 2, 0, 0.85f);
