@@ -7,7 +7,10 @@
 //
 // With BRINDLE_FRAME_REPORT=1 in the environment, the program writes one line to its standard
 // output after every frame it draws (see reportFrame): the whole-program tests wait on these
-// lines instead of guessing how long a frame takes.
+// lines instead of guessing how long a frame takes. Before the first of them it writes
+// "startup <ms> ms", the time from the answer to the renderer question until the first frame
+// was drawn (bench/run_startup.sh reads it).
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -53,10 +56,14 @@ const char kRendererQuestion[] =
     "The default Renderer is DirectX.  Would you like to switch to OpenGL?";
 const char kRendererCaption[] = "Default Renderer";
 
+// The moment the question was answered, for the start-up time of the frame report.
+std::chrono::steady_clock::time_point gAnswered;
+
 // Yes chooses OpenGL; No, or closing the box, Direct3D. A back end this build lacks, or one the
 // machine cannot run, is said so in a box, and the other one draws.
 void chooseRenderer() {
     const bool yes = zrAskYesNo(gWindow, kRendererQuestion, kRendererCaption);
+    gAnswered = std::chrono::steady_clock::now();
     const rvBackEnd* chosen = &rvGetBackEnd(yes ? rvBackEndId::kOpenGL : rvBackEndId::kDirect3D9);
     zrSetWindowTitle(gWindow, chosen->title);
     std::string why;
@@ -172,6 +179,11 @@ int rvAppMain(void* instance, const char* commandLine) {
         if (gWindow->update()) {
             runFrame();
             time += gWindow->getFrameTime();
+            if (reportFrames && frames == 0) {
+                const std::chrono::duration<double, std::milli> startup =
+                    std::chrono::steady_clock::now() - gAnswered;
+                std::printf("startup %.1f ms\n", startup.count());
+            }
             if (reportFrames) {
                 reportFrame(++frames, time);
             }

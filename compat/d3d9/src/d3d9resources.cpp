@@ -135,8 +135,10 @@ Texture::Texture(Device* device, UINT width, UINT height, UINT levels, DWORD usa
     glTextureParameteri(mName, GL_TEXTURE_MAX_LEVEL, static_cast<GLint>(levels - 1));
     if (format == D3DFMT_X8R8G8B8 || format == D3DFMT_R8G8B8)
         glTextureParameteri(mName, GL_TEXTURE_SWIZZLE_A, GL_ONE);
+    // New textures read as zeros, as Direct3D's do: cleared where they are, without sending
+    // the zeros of every level over.
     for (UINT i = 0; i < levels; ++i)
-        upload(i); // new textures read as zeros, as Direct3D's do
+        glClearTexImage(mName, static_cast<GLint>(i), GL_RGBA, GL_UNSIGNED_BYTE, nullptr);
     if (pool == D3DPOOL_DEFAULT)
         device->countPoolDefault(+1);
 }

@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstring>
 #include <fstream>
-#include <iterator>
 #include <vector>
 
 #define STB_IMAGE_STATIC
@@ -26,6 +25,12 @@
 #pragma GCC diagnostic pop
 
 namespace {
+
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_BIG_ENDIAN__
+constexpr bool kLittleEndian = false;
+#else
+constexpr bool kLittleEndian = true;
+#endif
 
 struct Image {
     UINT width = 0;
@@ -162,10 +167,40 @@ bool inspectHeader(const Bytes& b, D3DXIMAGE_FILEFORMAT* type, D3DFORMAT* format
     return false;
 }
 
+// Uncompressed 24- and 32-bit bitmaps (nearly all there are, the demo's among them) are read
+// here in one pass, B, G, R (and A) bytes to texels; stb_image reads every other kind. The
+// header has been checked to hold all the rows. False when the bitmap is of another kind.
+bool readPlainBitmap(const Bytes& b, D3DCOLOR opaque, Image* image) {
+    const UINT bits = read16(b, 28);
+    if (read32(b, 14) < 40 || read16(b, 26) != 1 || read32(b, 30) != 0 ||
+        (bits != 24 && bits != 32))
+        return false;
+    const UINT width = read32(b, 18);
+    const long long signedHeight = static_cast<int>(read32(b, 22));
+    const UINT height = static_cast<UINT>(signedHeight < 0 ? -signedHeight : signedHeight);
+    const size_t texelBytes = bits / 8, rowBytes = (size_t(width) * bits + 31) / 32 * 4;
+    const BYTE* pixels = b.data() + read32(b, 10);
+    image->width = width;
+    image->height = height;
+    image->texels.resize(size_t(width) * height);
+    for (UINT y = 0; y < height; ++y) {
+        // Bottom row first unless the height is negative.
+        const BYTE* p = pixels + rowBytes * (signedHeight < 0 ? y : height - 1 - y);
+        D3DCOLOR* row = image->texels.data() + size_t(y) * width;
+        for (UINT x = 0; x < width; ++x, p += texelBytes)
+            row[x] = D3DCOLOR_ARGB(bits == 32 ? p[3] : 0xFF, p[2], p[1], p[0]) | opaque;
+    }
+    return true;
+}
+
 // Decodes a whole file into texels; the file's own format and type come from its header.
 bool decode(const Bytes& bytes, Image* image, D3DXIMAGE_FILEFORMAT* type, D3DFORMAT* format) {
     if (bytes.empty() || bytes.size() > 0x7FFFFFFF || !inspectHeader(bytes, type, format))
         return false;
+    // An opaque format's texels are opaque whatever the file holds in the fourth byte.
+    const D3DCOLOR opaque = hasAlpha(*format) ? 0 : 0xFF000000u;
+    if (*type == D3DXIFF_BMP && bytes.size() >= 54 && readPlainBitmap(bytes, opaque, image))
+        return true;
     int w = 0, h = 0, comp = 0;
     stbi_uc* rgba =
         stbi_load_from_memory(bytes.data(), static_cast<int>(bytes.size()), &w, &h, &comp, 4);
@@ -174,10 +209,9 @@ bool decode(const Bytes& bytes, Image* image, D3DXIMAGE_FILEFORMAT* type, D3DFOR
     image->width = UINT(w);
     image->height = UINT(h);
     image->texels.resize(size_t(w) * size_t(h));
-    const bool opaque = !hasAlpha(*format);
     for (size_t i = 0; i < image->texels.size(); ++i) {
         const stbi_uc* p = rgba + 4 * i;
-        image->texels[i] = D3DCOLOR_ARGB(opaque ? 0xFF : p[3], p[0], p[1], p[2]);
+        image->texels[i] = D3DCOLOR_ARGB(p[3], p[0], p[1], p[2]) | opaque;
     }
     stbi_image_free(rgba);
     // A TGA image stored right to left (descriptor bit 4), which stb_image does not undo.
@@ -256,7 +290,9 @@ Image resample(const Image& src, UINT width, UINT height, bool point) {
 }
 
 // src at the top left of a width × height image, the rest transparent black.
-Image placeTopLeft(const Image& src, UINT width, UINT height) {
+Image placeTopLeft(Image src, UINT width, UINT height) {
+    if (src.width == width && src.height == height)
+        return src;
     Image dst;
     dst.width = width;
     dst.height = height;
@@ -340,10 +376,17 @@ HRESULT writeLevel(IDirect3DTexture9* texture, UINT level, const Image& image) {
     D3DLOCKED_RECT locked;
     if (FAILED(hr = texture->LockRect(level, &locked, nullptr, 0)))
         return hr;
+    // A8R8G8B8 and X8R8G8B8 hold a D3DCOLOR as it is in memory (little-endian).
+    const bool asIs = desc.Format == D3DFMT_A8R8G8B8 || desc.Format == D3DFMT_X8R8G8B8;
     for (UINT y = 0; y < desc.Height; ++y) {
         BYTE* row = static_cast<BYTE*>(locked.pBits) + size_t(y) * locked.Pitch;
+        const D3DCOLOR* from = image.texels.data() + size_t(y) * desc.Width;
+        if (asIs && kLittleEndian) {
+            std::memcpy(row, from, size_t(desc.Width) * 4);
+            continue;
+        }
         for (UINT x = 0; x < desc.Width; ++x)
-            storeTexel(row + x * texelSize, desc.Format, image.texels[size_t(y) * desc.Width + x]);
+            storeTexel(row + x * texelSize, desc.Format, from[x]);
     }
     return texture->UnlockRect(level);
 }
@@ -456,8 +499,15 @@ bool readFile(LPCSTR path, Bytes* bytes) {
     std::ifstream in(path, std::ios::binary);
     if (!in)
         return false;
-    bytes->assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-    return !in.bad();
+    // Read in one piece: the sky's image is ten megabytes.
+    in.seekg(0, std::ios::end);
+    const std::streamoff size = in.tellg();
+    in.seekg(0, std::ios::beg);
+    if (size < 0 || !in)
+        return false;
+    bytes->resize(static_cast<size_t>(size));
+    in.read(reinterpret_cast<char*>(bytes->data()), size);
+    return in.gcount() == size;
 }
 
 } // namespace
@@ -545,7 +595,7 @@ HRESULT WINAPI D3DXCreateTextureFromFileExA(LPDIRECT3DDEVICE9 pDevice, LPCSTR pS
     D3DSURFACE_DESC desc;
     if (SUCCEEDED(hr = texture->GetLevelDesc(0, &desc))) {
         if ((Filter & 0xF) == D3DX_FILTER_NONE)
-            image = placeTopLeft(image, desc.Width, desc.Height);
+            image = placeTopLeft(std::move(image), desc.Width, desc.Height);
         else
             image = resample(image, desc.Width, desc.Height, (Filter & 0xF) == D3DX_FILTER_POINT);
         hr = writeLevel(texture, 0, image);
