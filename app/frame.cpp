@@ -107,6 +107,8 @@ void runFrame() {
     const float frameTime = gAppPlatform->getFrameTime();
     if (gCurrentModel) {
         gCurrentModel->update(frameTime);
+        gFrameCost.animation = gCurrentModel->getLastPoseCost().bones;
+        gFrameCost.skinning = gCurrentModel->getLastPoseCost().skinning;
     }
     stepLightOrbit(frameTime);
     if (gShading == rvShading::kProcessorSkinning) {

@@ -1,6 +1,7 @@
 #include "scene.h"
 
 #include <cctype>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -45,6 +46,7 @@ unsigned int gFragmentProgram = 3;
 int gTextSwitchModels = 0;
 int gTextAttachLight = 0;
 int gTextReleaseLight = 0;
+rvFrameCost gFrameCost;
 
 namespace {
 
@@ -270,6 +272,17 @@ void initScene() {
     gTextSwitchModels = addHelpLine("Press 'M' to switch models.", 570.0f, 255, 0, 255, 0);
 }
 
+rvAnimMesh* loadFirstCharacterCopy() {
+    rvAnimMesh* model = nullptr;
+    gRender->importMSHFile(kFirstModelFile, &model);
+    loadModelTexture(model, kFirstModelTexture);
+    setUpAnimatedModel(model);
+    if (gShading == rvShading::kEffect) {
+        usePalette(model, kFirstModelFile);
+    }
+    return model;
+}
+
 void switchModel() {
     rvAnimMesh* next = gShowFirstModel ? gModel2 : gModel1;
     const rvMatrix44& world = gShowFirstModel ? gWorld2 : gWorld1;
@@ -283,7 +296,29 @@ void switchModel() {
     }
 }
 
-void drawSceneD3D() {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point start) {
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// The end of every frame: the scene ends (the back end presents) and the frame's drawing cost
+// is what remains of its time after the bone upload and the present.
+void endFrame(Clock::time_point start, double upload) {
+    const Clock::time_point presentStart = Clock::now();
+    gRender->endScene();
+    gFrameCost.present = secondsSince(presentStart);
+    gFrameCost.upload = upload;
+    gFrameCost.drawing = secondsSince(start) - gFrameCost.present - upload;
+}
+
+// The Direct3D frame with the given characters; a crowd gives each character its own inverse
+// world and texture and leaves out the help text.
+void drawD3D(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, bool crowd) {
+    const Clock::time_point start = Clock::now();
+    double upload = 0.0;
     clearAndBegin();
     rvMatrix44 identity;
     if (gWireframe) {
@@ -304,24 +339,35 @@ void drawSceneD3D() {
 
     gRender->setCurrentFX(&gShader);
     gRender->setFXTechnique(gTechnique);
-    gRender->setWorldMatrix(currentWorld());
-    rvMatrix44 wvp;
-    gRender->setFXMatrix(*gRender->getWorldViewProjectionMatrix(&wvp), &gShader, "wvp");
-    if (gCurrentModel) {
+    for (int i = 0; i < count; ++i) {
+        rvAnimMesh* model = models[i];
+        rvMatrix44 world = worlds[i];
+        if (crowd) {
+            gRender->setFXMatrix(world.inverse(), &gShader, "invworld");
+            gRender->setFXTexture(textureOf(model), &gShader, "diffTex");
+        }
+        gRender->setWorldMatrix(&world);
+        rvMatrix44 wvp;
+        gRender->setFXMatrix(*gRender->getWorldViewProjectionMatrix(&wvp), &gShader, "wvp");
+        if (!model) {
+            continue;
+        }
         // Each part with its palette; a model without a skeleton (or one that could not be
         // split) is drawn in the pose of its file. The effect only reads the array; the
         // interface takes it unqualified.
         static std::vector<rvMatrix44> identities(kEffectBones);
-        for (int part = 0; part < gCurrentModel->getPartCount(); ++part) {
-            int count = 0;
-            const rvMatrix44* palette = gCurrentModel->getPartPalette(part, &count);
+        for (int part = 0; part < model->getPartCount(); ++part) {
+            const Clock::time_point uploadStart = Clock::now();
+            int bones = 0;
+            const rvMatrix44* palette = model->getPartPalette(part, &bones);
             if (palette) {
-                gRender->setFXMatrixArray(const_cast<rvMatrix44*>(palette), count, &gShader,
+                gRender->setFXMatrixArray(const_cast<rvMatrix44*>(palette), bones, &gShader,
                                           "bones");
             } else {
                 gRender->setFXMatrixArray(identities.data(), kEffectBones, &gShader, "bones");
             }
-            if (rvMesh* mesh = gCurrentModel->getPartMesh(part)) {
+            upload += secondsSince(uploadStart);
+            if (rvMesh* mesh = model->getPartMesh(part)) {
                 gRender->drawMesh(mesh);
             }
         }
@@ -332,12 +378,17 @@ void drawSceneD3D() {
         gRender->setFillMode(kFillSolid);
     }
     gRender->setWorldMatrix(&identity);
-    gRender->drawString(gTextSwitchModels);
-    gRender->drawString(gLightOnCamera ? gTextReleaseLight : gTextAttachLight);
-    gRender->endScene();
+    if (!crowd) {
+        gRender->drawString(gTextSwitchModels);
+        gRender->drawString(gLightOnCamera ? gTextReleaseLight : gTextAttachLight);
+    }
+    endFrame(start, upload);
 }
 
-void drawSceneGL() {
+// The OpenGL frame with the given characters, skinned already; a crowd gives each character
+// its own inverse world and leaves out the help text.
+void drawGL(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, bool crowd) {
+    const Clock::time_point start = Clock::now();
     clearAndBegin();
     if (gWireframe) {
         gRender->setFillMode(kFillWireframe);
@@ -354,27 +405,52 @@ void drawSceneGL() {
 
     if (gLightOnCamera) {
         gRender->setVertexProgramParameter(eye.x, eye.y, eye.z, 0.0f, kVPLightPosition);
-        gRender->drawString(gTextReleaseLight);
     } else {
         gLightPos = rvTransformPoint(gLightBase, lightMatrix);
         gRender->setVertexProgramParameter(gLightPos.x, gLightPos.y, gLightPos.z, 0.0f,
                                            kVPLightPosition);
-        gRender->drawString(gTextAttachLight);
     }
-    gRender->drawString(gTextSwitchModels);
+    if (!crowd) {
+        gRender->drawString(gLightOnCamera ? gTextReleaseLight : gTextAttachLight);
+        gRender->drawString(gTextSwitchModels);
+    }
 
     gRender->toggleVertexPrograms();
     gRender->toggleFragmentPrograms();
-    gRender->setWorldMatrix(currentWorld());
-    if (rvMesh* mesh = meshOf(gCurrentModel)) {
-        gRender->setTexture(mesh->getTexture());
-        gRender->drawMesh(mesh);
+    for (int i = 0; i < count; ++i) {
+        rvMatrix44 world = worlds[i];
+        if (crowd) {
+            gRender->setProgramMatrix(world.inverse().m, kInverseWorldMatrix);
+        }
+        gRender->setWorldMatrix(&world);
+        if (rvMesh* mesh = meshOf(models[i])) {
+            gRender->setTexture(mesh->getTexture());
+            gRender->drawMesh(mesh);
+        }
     }
 
     if (gWireframe) {
         gRender->setFillMode(kFillSolid);
     }
-    gRender->endScene();
+    endFrame(start, 0.0);
+}
+
+} // namespace
+
+void drawSceneD3D() {
+    drawD3D(&gCurrentModel, currentWorld(), 1, false);
+}
+
+void drawSceneGL() {
+    drawGL(&gCurrentModel, currentWorld(), 1, false);
+}
+
+void drawCrowd(rvAnimMesh* const* models, const rvMatrix44* worlds, int count) {
+    if (gShading == rvShading::kProcessorSkinning) {
+        drawGL(models, worlds, count, true);
+    } else {
+        drawD3D(models, worlds, count, true);
+    }
 }
 
 void showFPSInTitle() {

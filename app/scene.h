@@ -81,6 +81,31 @@ void initScene();
 void drawSceneD3D();
 void drawSceneGL();
 
+// Another copy of the first character, loaded and set up as initScene sets up the first model
+// (texture, key-frame rate, skinning streams and, on Direct3D, its palette). The caller owns
+// it. After initScene; for programs that draw a crowd (bench/crowd_bench).
+rvAnimMesh* loadFirstCharacterCopy();
+
+// A frame like the one of the chosen back end with `count` characters instead of the shown
+// one, each at its world matrix with its own inverse world (and, on Direct3D, texture), and
+// without the help text. The caller poses them (update or animate) first. For programs that
+// draw a crowd (bench/crowd_bench); same preconditions.
+void drawCrowd(rvAnimMesh* const* models, const rvMatrix44* worlds, int count);
+
+// What the last frame cost the program's thread, in seconds, by stage: posing the shown
+// character (key sampling and bone matrices), skinning its vertices (processor skinning),
+// handing the effect its bones (Direct3D), the frame's other drawing calls, and the end of the
+// scene (the back end's present, which waits for the drawing to finish where it must).
+// runFrame fills the first two, the frame's drawing the others.
+struct rvFrameCost {
+    double animation = 0.0;
+    double skinning = 0.0;
+    double upload = 0.0;
+    double drawing = 0.0;
+    double present = 0.0;
+};
+extern rvFrameCost gFrameCost;
+
 // The 'M' key: makes the other model current and gives the shader its inverse world matrix
 // (and, on Direct3D, its texture). The caller then inverts gShowFirstModel.
 void switchModel();

@@ -1,10 +1,17 @@
 #include "rvanimmesh.h"
 
 #include <cassert>
+#include <chrono>
 #include <memory>
 
 #include "rvmesh.h"
 #include "rvquaternion.h"
+
+namespace {
+double secondsSince(std::chrono::steady_clock::time_point start) {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+}
+} // namespace
 
 rvAnimMesh::rvAnimMesh()
     : mFrameCount(0), mBoneCount(0), mTime(0.0f), mCurrentFrame(0), mFrameDuration(0.0f),
@@ -181,12 +188,15 @@ void rvAnimMesh::buildPlan() {
 
 void rvAnimMesh::computeBoneMatrices(int frameA, int frameB, float t) {
     assert(frameA >= 0 && frameA < mFrameCount && frameB >= 0 && frameB < mFrameCount);
+    const auto start = std::chrono::steady_clock::now();
     if (mBoneMatrices.size() != static_cast<std::size_t>(mBoneCount)) {
         mBoneMatrices.resize(mBoneCount); // only when the skeleton changed
     }
     for (int b = 0; b < mBoneCount; ++b) {
         mBoneMatrices[b] = rvBoneMatrix(key(b, frameA), key(b, frameB), t);
     }
+    mLastPoseCost.bones = secondsSince(start);
+    mLastPoseCost.skinning = 0.0;
 }
 
 void rvAnimMesh::animate(int frameA, int frameB, float t) {
@@ -205,10 +215,12 @@ void rvAnimMesh::animate(int frameA, int frameB, float t) {
     if (n == 0 || mMesh->getVertexCount() != n) {
         return;
     }
+    const auto start = std::chrono::steady_clock::now();
     rvVector3 lo, hi;
     float* out = mMesh->beginPositions(n);
     mPlan.skin(mBoneMatrices.data(), out, &lo, &hi, rvCurrentSkinPath());
     mMesh->commitPositions(n, lo, hi);
+    mLastPoseCost.skinning = secondsSince(start);
 }
 
 rvMatrix44 rvBoneMatrix(const rvBoneKey& a, const rvBoneKey& b, float t) {

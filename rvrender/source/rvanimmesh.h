@@ -72,6 +72,13 @@ public:
     // in *count; null before the first animate, without a skeleton, or when the part has more
     // bones than the palette of the last usePalette.
     const rvMatrix44* getPartPalette(int part, int* count);
+    // What the last animate cost, in seconds: the bone matrices (sampling the keys and making
+    // the matrices) and the skinning of the vertices (0 where the effect skins them).
+    struct PoseCost {
+        double bones = 0.0;
+        double skinning = 0.0;
+    };
+    const PoseCost& getLastPoseCost() const { return mLastPoseCost; }
     const rvBoneKey& key(int bone, int frame) const {
         return mBoneKeys[bone * mFrameCount + frame];
     }
@@ -106,6 +113,7 @@ protected:
     std::vector<std::unique_ptr<rvMesh>> mPartMeshes;
     std::vector<std::vector<int>> mPartBones;
     std::vector<rvMatrix44> mPalette; // the last palette handed out
+    PoseCost mLastPoseCost;
 };
 
 // The bone matrix of one bone: rotation of slerp(t, a.rotation, b.rotation) in rows 0–2,
