@@ -25,10 +25,13 @@ struct Vertex {
     float x, y, z;
     D3DCOLOR color;
 };
-const Vertex kQuad[] = {{-0.5f, 0.5f, 0.5f, 0xFFFF0000},
-                        {0.5f, 0.5f, 0.5f, 0xFF00FF00},
-                        {-0.5f, -0.5f, 0.5f, 0xFF0000FF},
-                        {0.5f, -0.5f, 0.5f, 0xFFFFFFFF}};
+// A quad of a few pixels: the time per draw is then the work of the calls (the layer's and the
+// driver's), not the rasteriser's filling of the window.
+constexpr float kHalf = 0.02f;
+const Vertex kQuad[] = {{-kHalf, kHalf, 0.5f, 0xFFFF0000},
+                        {kHalf, kHalf, 0.5f, 0xFF00FF00},
+                        {-kHalf, -kHalf, 0.5f, 0xFF0000FF},
+                        {kHalf, -kHalf, 0.5f, 0xFFFFFFFF}};
 const WORD kIndices[] = {0, 1, 2, 1, 3, 2};
 
 // One window and device for the whole program.
@@ -105,6 +108,11 @@ void BM_PlainGLIndexedDraw(benchmark::State& state) {
     glVertexArrayElementBuffer(vao, buffers[1]);
     const float identity[16] = {1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1, 0, 0, 0, 0, 1};
     const GLint m = glGetUniformLocation(program, "m");
+    // Direct3D's default state that the layer's draw runs with: the depth test (less or equal)
+    // with depth writes, on the device's depth buffer.
+    glEnable(GL_DEPTH_TEST);
+    glDepthFunc(GL_LEQUAL);
+    glDepthMask(GL_TRUE);
     for (auto _ : state) {
         glDisable(GL_CULL_FACE);
         glUseProgram(program);

@@ -53,6 +53,8 @@ void Device::makeCurrent() {
 }
 
 void Device::forget(const void* object) {
+    mArrayBindings = {};
+    ++mStateGeneration;
     for (auto& texture : mTextures) {
         if (texture == object)
             texture = nullptr;

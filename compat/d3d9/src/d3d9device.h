@@ -199,10 +199,25 @@ public:
     // Binds the program for the device's current state and sets its uniforms.
     void prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inputs);
 
+    // The state a program depends on, as numbers: the inputs, the render states it reads and
+    // each texture stage's operations, coordinates and whether it has a texture.
+    static constexpr int kMaxStages = 8;
+    using Key = std::array<DWORD, 8 + 8 * kMaxStages>;
+
 private:
     struct Program;
-    std::map<std::string, std::unique_ptr<Program>> mPrograms;
-    std::string mKey; // reused between draws
+    // The program for a key, made the first time the key is drawn.
+    Program* program(Device& device, const Key& key, D3DPRIMITIVETYPE type, unsigned inputs);
+    // Binds the program and sends it the uniforms whose values changed since its last draw.
+    void setUniforms(Device& device, Program& program);
+    std::map<Key, std::unique_ptr<Program>> mPrograms;
+    Key mLastKey{}; // of the last draw, whose program is mLast
+    Program* mLast = nullptr;
+    // The last draw's device state generation, primitive type and inputs: a draw with the same
+    // ones needs only the program bound.
+    std::uint64_t mLastGeneration = 0;
+    D3DPRIMITIVETYPE mLastType = D3DPT_FORCE_DWORD;
+    unsigned mLastInputs = 0;
 };
 
 class Device : public Object<IDirect3DDevice9> {
@@ -283,6 +298,8 @@ public:
     static constexpr int kSamplerStates = 14;
     static constexpr int kStageStates = 33;
 
+    // Changes whenever a state the fixed-function programs read may have changed.
+    std::uint64_t stateGeneration() const { return mStateGeneration; }
     // The state the fixed-function programs read.
     DWORD renderState(D3DRENDERSTATETYPE state) const { return mRenderStates[state]; }
     DWORD stageState(int stage, D3DTEXTURESTAGESTATETYPE type) const {
@@ -336,10 +353,19 @@ private:
     };
     std::array<Stream, kStreams> mStreams{};
     IndexBuffer* mIndices = nullptr;
+    // The streams and indices the last draw gave its vertex array, so that a draw with the same
+    // ones sends nothing again. Cleared when any object goes away (a new buffer may get its
+    // name or address) and by the user-array draws, which bind their own.
+    struct ArrayBindings {
+        GLuint vertexArray = 0;
+        std::array<Stream, kStreams> streams{};
+        IndexBuffer* indices = nullptr;
+    } mArrayBindings;
     VertexDeclaration* mDeclaration = nullptr;
     std::map<DWORD, VertexDeclaration*> mFVFDeclarations; // owned
     bool mInScene = false;
     bool mStateDirty = true;
+    std::uint64_t mStateGeneration = 0;
     std::array<bool, kSamplers> mSamplerDirty{};
     std::array<GLuint, kSamplers> mSamplerObjects{};
 

@@ -1,5 +1,6 @@
 // The device's vertex input and draws: declarations and FVF codes, streams and indices, and the
 // four draw calls (from buffers and from the caller's arrays).
+#include <algorithm>
 #include <vector>
 
 #include "d3d9device.h"
@@ -58,6 +59,7 @@ HRESULT Device::SetVertexDeclaration(IDirect3DVertexDeclaration9* declaration) {
     // Held without a public reference, as every binding is; a declaration that goes away
     // unbinds itself.
     mDeclaration = ours;
+    ++mStateGeneration;
     return D3D_OK;
 }
 
@@ -137,12 +139,21 @@ bool Device::prepareDraw(D3DPRIMITIVETYPE type, bool indexed) {
     if (mStateDirty)
         applyState();
     const GLuint vertexArray = mDeclaration->vertexArray(mIntegerInputs);
-    for (unsigned s = 0; s < kStreams; ++s) {
-        if (mDeclaration->streams() >> s & 1)
-            glVertexArrayVertexBuffer(vertexArray, s, mStreams[s].buffer->name(),
-                                      mStreams[s].offset, static_cast<GLsizei>(mStreams[s].stride));
+    IndexBuffer* indices = indexed ? mIndices : nullptr;
+    const auto sameStream = [](const Stream& a, const Stream& b) {
+        return a.buffer == b.buffer && a.offset == b.offset && a.stride == b.stride;
+    };
+    if (mArrayBindings.vertexArray != vertexArray || mArrayBindings.indices != indices ||
+        !std::equal(mStreams.begin(), mStreams.end(), mArrayBindings.streams.begin(), sameStream)) {
+        for (unsigned s = 0; s < kStreams; ++s) {
+            if (mDeclaration->streams() >> s & 1)
+                glVertexArrayVertexBuffer(vertexArray, s, mStreams[s].buffer->name(),
+                                          mStreams[s].offset,
+                                          static_cast<GLsizei>(mStreams[s].stride));
+        }
+        glVertexArrayElementBuffer(vertexArray, indices ? indices->name() : 0);
+        mArrayBindings = {vertexArray, mStreams, indices};
     }
-    glVertexArrayElementBuffer(vertexArray, indexed ? mIndices->name() : 0);
     glBindVertexArray(vertexArray);
     if (mProgram)
         glUseProgram(mProgram);
@@ -217,6 +228,7 @@ void Device::drawUserPrimitives(D3DPRIMITIVETYPE type, UINT count, UINT vertexCo
     // Afterwards stream 0 and the indices are unset, as Direct3D documents.
     mStreams[0] = {};
     mIndices = nullptr;
+    mArrayBindings = {};
 }
 
 HRESULT Device::DrawPrimitiveUP(D3DPRIMITIVETYPE type, UINT count, const void* vertices,

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "d3d9device.h"
 
@@ -132,6 +133,12 @@ struct FixedFunction::Program {
     GLuint name = 0;
     GLint worldViewProjection, worldView, viewport, ambient, textureFactor, alphaRef, point,
         pointScale;
+    // The uniforms' values as last sent: a draw sends only what changed.
+    struct Values {
+        D3DMATRIX worldViewProjection, worldView;
+        float viewport[4], ambient[4], textureFactor[4], alphaRef, point[4], pointScale[3];
+    } sent;
+    bool anySent = false;
     ~Program() { glDeleteProgram(name); }
 };
 
@@ -139,8 +146,16 @@ FixedFunction::FixedFunction() = default;
 FixedFunction::~FixedFunction() = default;
 
 void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inputs) {
+    static_assert(Device::kStages == kMaxStages, "a key holds every texture stage");
+    if (mLast && device.stateGeneration() == mLastGeneration && type == mLastType &&
+        inputs == mLastInputs) {
+        glUseProgram(mLast->name);
+        return;
+    }
+    mLastGeneration = device.stateGeneration();
+    mLastType = type;
+    mLastInputs = inputs;
     auto rs = [&](D3DRENDERSTATETYPE state) { return device.renderState(state); };
-    const bool hasColor0 = inputs >> 5 & 1, hasColor1 = inputs >> 6 & 1;
     const bool points = type == D3DPT_POINTLIST;
     const bool lighting = rs(D3DRS_LIGHTING) != 0;
     const bool sprites = points && rs(D3DRS_POINTSPRITEENABLE);
@@ -150,7 +165,8 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
     struct Stage {
         DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2, texCoord;
     };
-    std::vector<Stage> stages;
+    Stage stages[kMaxStages];
+    int stageCount = 0;
     for (int s = 0; s < Device::kStages; ++s) {
         auto ts = [&](D3DTEXTURESTAGESTATETYPE t) { return device.stageState(s, t); };
         Stage stage = {ts(D3DTSS_COLOROP),          ts(D3DTSS_COLORARG1), ts(D3DTSS_COLORARG2),
@@ -163,32 +179,51 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
                                    stage.colorOp != D3DTOP_SELECTARG1);
         if (readsTexture && !device.texture(s))
             break;
-        stages.push_back(stage);
+        stages[stageCount++] = stage;
     }
 
-    mKey.clear();
-    char part[160];
-    std::snprintf(part, sizeof part, "%x/%d%d%d/%lu,%lu,%lu,%lu/%lu/", inputs, lighting, points,
-                  sprites, static_cast<unsigned long>(rs(D3DRS_COLORVERTEX)),
-                  static_cast<unsigned long>(rs(D3DRS_DIFFUSEMATERIALSOURCE)),
-                  static_cast<unsigned long>(rs(D3DRS_AMBIENTMATERIALSOURCE)),
-                  static_cast<unsigned long>(rs(D3DRS_EMISSIVEMATERIALSOURCE)),
-                  static_cast<unsigned long>(rs(D3DRS_ALPHATESTENABLE) ? rs(D3DRS_ALPHAFUNC) : 0));
-    mKey += part;
-    mKey += rs(D3DRS_SPECULARENABLE) ? "s" : "-";
-    mKey += rs(D3DRS_POINTSCALEENABLE) ? "p" : "-";
-    for (const Stage& s : stages) {
-        std::snprintf(
-            part, sizeof part, "|%lu,%lu,%lu,%lu,%lu,%lu,%lu",
-            static_cast<unsigned long>(s.colorOp), static_cast<unsigned long>(s.colorArg1),
-            static_cast<unsigned long>(s.colorArg2), static_cast<unsigned long>(s.alphaOp),
-            static_cast<unsigned long>(s.alphaArg1), static_cast<unsigned long>(s.alphaArg2),
-            static_cast<unsigned long>(s.texCoord));
-        mKey += part;
+    Key key{};
+    key[0] = inputs;
+    key[1] = DWORD{lighting} | DWORD{points} << 1 | DWORD{sprites} << 2 |
+             DWORD{rs(D3DRS_SPECULARENABLE) != 0} << 3 |
+             DWORD{rs(D3DRS_POINTSCALEENABLE) != 0} << 4;
+    key[2] = rs(D3DRS_COLORVERTEX);
+    key[3] = rs(D3DRS_DIFFUSEMATERIALSOURCE);
+    key[4] = rs(D3DRS_AMBIENTMATERIALSOURCE);
+    key[5] = rs(D3DRS_EMISSIVEMATERIALSOURCE);
+    key[6] = rs(D3DRS_ALPHATESTENABLE) ? rs(D3DRS_ALPHAFUNC) : 0;
+    key[7] = static_cast<DWORD>(stageCount);
+    for (int i = 0; i < stageCount; ++i) {
+        const Stage& s = stages[i];
+        DWORD* k = &key[8 + 8 * i];
+        k[0] = s.colorOp, k[1] = s.colorArg1, k[2] = s.colorArg2, k[3] = s.alphaOp;
+        k[4] = s.alphaArg1, k[5] = s.alphaArg2, k[6] = s.texCoord;
+        k[7] = device.texture(i) != nullptr;
     }
 
-    auto found = mPrograms.find(mKey);
+    if (!mLast || key != mLastKey) {
+        mLast = program(device, key, type, inputs);
+        mLastKey = key;
+    }
+    setUniforms(device, *mLast);
+}
+
+FixedFunction::Program* FixedFunction::program(Device& device, const Key& key,
+                                               D3DPRIMITIVETYPE type, unsigned inputs) {
+    auto found = mPrograms.find(key);
     if (found == mPrograms.end()) {
+        auto rs = [&](D3DRENDERSTATETYPE state) { return device.renderState(state); };
+        const bool hasColor0 = inputs >> 5 & 1, hasColor1 = inputs >> 6 & 1;
+        const bool points = type == D3DPT_POINTLIST;
+        const bool lighting = key[1] & 1, sprites = key[1] >> 2 & 1;
+        struct Stage {
+            DWORD colorOp, colorArg1, colorArg2, alphaOp, alphaArg1, alphaArg2, texCoord;
+        };
+        std::vector<Stage> stages;
+        for (DWORD i = 0; i < key[7]; ++i) {
+            const DWORD* k = &key[8 + 8 * i];
+            stages.push_back({k[0], k[1], k[2], k[3], k[4], k[5], k[6]});
+        }
         std::string vs = "#version 450 core\nlayout(location = 0) in vec4 aPosition;\n";
         if (inputs >> 4 & 1)
             vs += "layout(location = 4) in float aPointSize;\n";
@@ -301,33 +336,59 @@ void FixedFunction::prepare(Device& device, D3DPRIMITIVETYPE type, unsigned inpu
         program->alphaRef = glGetUniformLocation(p, "uAlphaRef");
         program->point = glGetUniformLocation(p, "uPoint");
         program->pointScale = glGetUniformLocation(p, "uPointScale");
-        found = mPrograms.emplace(mKey, std::move(program)).first;
+        found = mPrograms.emplace(key, std::move(program)).first;
     }
+    return found->second.get();
+}
 
-    const Program& program = *found->second;
+void FixedFunction::setUniforms(Device& device, Program& program) {
+    auto rs = [&](D3DRENDERSTATETYPE state) { return device.renderState(state); };
+    Program::Values v;
+    v.worldView = multiply(device.transform(Device::kWorld), device.transform(Device::kView));
+    v.worldViewProjection = multiply(v.worldView, device.transform(Device::kProjection));
+    const D3DVIEWPORT9& vp = device.viewport();
+    const float viewport[4] = {static_cast<float>(vp.Width), static_cast<float>(vp.Height), 0, 0};
+    std::memcpy(v.viewport, viewport, sizeof viewport);
+    colorOf(rs(D3DRS_AMBIENT), v.ambient);
+    colorOf(rs(D3DRS_TEXTUREFACTOR), v.textureFactor);
+    v.alphaRef = static_cast<float>(rs(D3DRS_ALPHAREF) & 255) / 255.0f;
+    const float point[4] = {asFloat(rs(D3DRS_POINTSIZE)), asFloat(rs(D3DRS_POINTSIZE_MIN)),
+                            std::fmin(asFloat(rs(D3DRS_POINTSIZE_MAX)), 64.0f), 0.0f};
+    std::memcpy(v.point, point, sizeof point);
+    const float scale[3] = {asFloat(rs(D3DRS_POINTSCALE_A)), asFloat(rs(D3DRS_POINTSCALE_B)),
+                            asFloat(rs(D3DRS_POINTSCALE_C))};
+    std::memcpy(v.pointScale, scale, sizeof scale);
+
     const GLuint p = program.name;
     glUseProgram(p);
-    const D3DMATRIX worldView =
-        multiply(device.transform(Device::kWorld), device.transform(Device::kView));
-    const D3DMATRIX wvp = multiply(worldView, device.transform(Device::kProjection));
+    Program::Values& sent = program.sent;
+    const bool all = !program.anySent;
+    program.anySent = true;
+    auto changed = [all](auto& was, const auto& now) {
+        if (!all && std::memcmp(&was, &now, sizeof now) == 0)
+            return false;
+        std::memcpy(&was, &now, sizeof now);
+        return true;
+    };
     // Direct3D's row-major memory read as a column-major mat4 is the transpose, and
     // transpose(M) · v = (v · M): the matrices go up unchanged.
-    glProgramUniformMatrix4fv(p, program.worldViewProjection, 1, GL_FALSE, &wvp.m[0][0]);
-    glProgramUniformMatrix4fv(p, program.worldView, 1, GL_FALSE, &worldView.m[0][0]);
-    const D3DVIEWPORT9& vp = device.viewport();
-    glProgramUniform4f(p, program.viewport, static_cast<float>(vp.Width),
-                       static_cast<float>(vp.Height), 0.0f, 0.0f);
-    float color[4];
-    colorOf(rs(D3DRS_AMBIENT), color);
-    glProgramUniform4fv(p, program.ambient, 1, color);
-    colorOf(rs(D3DRS_TEXTUREFACTOR), color);
-    glProgramUniform4fv(p, program.textureFactor, 1, color);
-    glProgramUniform1f(p, program.alphaRef, static_cast<float>(rs(D3DRS_ALPHAREF) & 255) / 255.0f);
-    glProgramUniform4f(p, program.point, asFloat(rs(D3DRS_POINTSIZE)),
-                       asFloat(rs(D3DRS_POINTSIZE_MIN)),
-                       std::fmin(asFloat(rs(D3DRS_POINTSIZE_MAX)), 64.0f), 0.0f);
-    glProgramUniform3f(p, program.pointScale, asFloat(rs(D3DRS_POINTSCALE_A)),
-                       asFloat(rs(D3DRS_POINTSCALE_B)), asFloat(rs(D3DRS_POINTSCALE_C)));
+    if (changed(sent.worldViewProjection, v.worldViewProjection))
+        glProgramUniformMatrix4fv(p, program.worldViewProjection, 1, GL_FALSE,
+                                  &v.worldViewProjection.m[0][0]);
+    if (changed(sent.worldView, v.worldView))
+        glProgramUniformMatrix4fv(p, program.worldView, 1, GL_FALSE, &v.worldView.m[0][0]);
+    if (changed(sent.viewport, v.viewport))
+        glProgramUniform4fv(p, program.viewport, 1, v.viewport);
+    if (changed(sent.ambient, v.ambient))
+        glProgramUniform4fv(p, program.ambient, 1, v.ambient);
+    if (changed(sent.textureFactor, v.textureFactor))
+        glProgramUniform4fv(p, program.textureFactor, 1, v.textureFactor);
+    if (changed(sent.alphaRef, v.alphaRef))
+        glProgramUniform1f(p, program.alphaRef, v.alphaRef);
+    if (changed(sent.point, v.point))
+        glProgramUniform4fv(p, program.point, 1, v.point);
+    if (changed(sent.pointScale, v.pointScale))
+        glProgramUniform3fv(p, program.pointScale, 1, v.pointScale);
 }
 
 } // namespace d3d9gl

@@ -93,6 +93,7 @@ int transformIndex(D3DTRANSFORMSTATETYPE state) {
 } // namespace
 
 void Device::resetState() {
+    ++mStateGeneration;
     mRenderStates.fill(0);
     auto rs = [this](D3DRENDERSTATETYPE state, DWORD value) { mRenderStates[state] = value; };
     rs(D3DRS_ZENABLE, mParameters.EnableAutoDepthStencil ? D3DZB_TRUE : D3DZB_FALSE);
@@ -238,6 +239,7 @@ HRESULT Device::SetTransform(D3DTRANSFORMSTATETYPE state, const D3DMATRIX* matri
     if (!matrix || index < 0)
         return D3DERR_INVALIDCALL;
     mTransforms[index] = *matrix;
+    ++mStateGeneration;
     return D3D_OK;
 }
 
@@ -257,6 +259,7 @@ HRESULT Device::SetViewport(const D3DVIEWPORT9* viewport) {
         return D3DERR_INVALIDCALL;
     mViewport = *viewport;
     mStateDirty = true;
+    ++mStateGeneration;
     return D3D_OK;
 }
 
@@ -275,6 +278,7 @@ HRESULT Device::SetRenderState(D3DRENDERSTATETYPE state, DWORD value) {
     if (mRenderStates[state] != value) {
         mRenderStates[state] = value;
         mStateDirty = true;
+        ++mStateGeneration;
     }
     return D3D_OK;
 }
@@ -299,6 +303,7 @@ HRESULT Device::SetTexture(DWORD stage, IDirect3DBaseTexture9* texture) {
     if (stage >= kSamplers || (texture && !dynamic_cast<Texture*>(texture)))
         return D3DERR_INVALIDCALL;
     mTextures[stage] = texture;
+    ++mStateGeneration;
     glBindTextureUnit(stage, textureName(texture));
     return D3D_OK;
 }
@@ -314,6 +319,7 @@ HRESULT Device::SetTextureStageState(DWORD stage, D3DTEXTURESTAGESTATETYPE type,
     if (stage >= kStages || type < 0 || type >= kStageStates)
         return D3DERR_INVALIDCALL;
     mStageStates[stage][type] = value;
+    ++mStateGeneration;
     return D3D_OK;
 }
 

@@ -275,6 +275,24 @@ TEST_F(Device, StreamsIndicesBaseVertexAndTheUserPointerDraws) {
     device->GetIndices(&boundIndices);
     EXPECT_EQ(bound, nullptr);
     EXPECT_EQ(boundIndices, nullptr);
+
+    // The buffers bound again draw again, and a new buffer in place of a released one (it may
+    // get the released one's name) draws its own data.
+    device->SetVertexDeclaration(decl);
+    device->SetStreamSource(0, vb0, 0, 12);
+    device->SetIndices(ib);
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(pixel(kWidth - 2, kHeight - 2), kGreen);
+    EXPECT_EQ(vb1->Release(), 0u);
+    const D3DCOLOR blue[] = {0, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF, 0xFF0000FF};
+    ASSERT_EQ(device->CreateVertexBuffer(sizeof blue, 0, 0, D3DPOOL_MANAGED, &vb1, nullptr),
+              D3D_OK);
+    vb1->Lock(0, 0, &data, 0);
+    std::memcpy(data, blue, sizeof blue);
+    vb1->Unlock();
+    device->SetStreamSource(1, vb1, 0, 4);
+    ASSERT_EQ(device->DrawIndexedPrimitive(D3DPT_TRIANGLELIST, 1, 0, 4, 0, 2), D3D_OK);
+    EXPECT_EQ(pixel(kWidth - 2, kHeight - 2), kBlue);
     EXPECT_EQ(decl->Release(), 0u);
     EXPECT_EQ(vb0->Release(), 0u);
     EXPECT_EQ(vb1->Release(), 0u);
