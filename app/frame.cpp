@@ -1,5 +1,7 @@
 #include "frame.h"
 
+#include <algorithm>
+
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvrender.h"
@@ -13,6 +15,8 @@ float gLightTimer = 0.0f;
 float gLightStepTime = 1.0f / 30.0f;
 float gMoveSpeed = 20.0f;
 float gMouseSensitivity = 0.2f;
+bool gAnimationPaused = false;
+float gAnimationSpeed = 1.0f;
 
 namespace {
 
@@ -40,6 +44,28 @@ void moveCamera(float distance) {
         if (gAppPlatform->keyPressed(move.key)) {
             gRender->setViewMatrix((camera->*move.op)(distance));
         }
+    }
+}
+
+// Space, the step keys and the speed keys act on the shown character's time.
+void controlTime() {
+    auto pressed = [](int key) { return gAppPlatform->keyPressed(key); };
+    if (pressed(kKeySpace)) {
+        gAnimationPaused = !gAnimationPaused;
+    }
+    const int step = (pressed(kKeyPeriod) ? 1 : 0) - (pressed(kKeyComma) ? 1 : 0);
+    if (step != 0 && gCurrentModel) {
+        gAnimationPaused = true;
+        gCurrentModel->setPaused(true);
+        gCurrentModel->stepKeyFrames(step);
+    }
+    // The keypad's + and - are read as the main keys.
+    const bool faster = pressed(kKeyPlus);
+    const bool slower = pressed(kKeyMinus);
+    if (faster && !slower) {
+        gAnimationSpeed = std::min(kMaxAnimationSpeed, gAnimationSpeed * 2.0f);
+    } else if (slower && !faster) {
+        gAnimationSpeed = std::max(kMinAnimationSpeed, gAnimationSpeed / 2.0f);
     }
 }
 
@@ -83,6 +109,10 @@ void handleInput() {
     if (gAppPlatform->keyPressed(kKeyWireframe)) {
         gWireframe = !gWireframe;
     }
+    if (gAppPlatform->keyPressed(kKeyCosts)) {
+        gShowCosts = !gShowCosts;
+    }
+    controlTime();
 
     moveCamera(gAppPlatform->getFrameTime() * gMoveSpeed);
     turnCamera();
@@ -106,6 +136,8 @@ void runFrame() {
     handleInput();
     const float frameTime = gAppPlatform->getFrameTime();
     if (gCurrentModel) {
+        gCurrentModel->setPaused(gAnimationPaused);
+        gCurrentModel->setSpeed(gAnimationSpeed);
         gCurrentModel->update(frameTime);
         gFrameCost.animation = gCurrentModel->getLastPoseCost().bones;
         gFrameCost.skinning = gCurrentModel->getLastPoseCost().skinning;
@@ -116,4 +148,5 @@ void runFrame() {
     } else {
         drawSceneD3D();
     }
+    addFrameCost(frameTime);
 }

@@ -19,6 +19,7 @@
 #include "appmain.h"
 #include "backends.h"
 #include "frame.h"
+#include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvrender.h"
 #include "scene.h"
@@ -98,21 +99,38 @@ void setKeyDelays() {
     zrInput::setKeyDelay(kKeyLight, 0.5f);
     zrInput::setKeyDelay(kKeyWireframe, 0.5f);
     zrInput::setKeyDelay(kKeySwitchModel, 0.5f);
+    zrInput::setKeyDelay(kKeySpace, 0.5f);
+    zrInput::setKeyDelay(kKeyCosts, 0.5f);
+    for (int key : {kKeyPeriod, kKeyComma}) {
+        zrInput::setKeyDelay(key, 0.2f);
+    }
+    for (int key : {kKeyPlus, kKeyMinus}) {
+        zrInput::setKeyDelay(key, 0.3f);
+    }
 }
 
 // One line per drawn frame, for programs that drive the demo: the frame's number, the seconds
-// of frame time since the first, the camera's position and viewing direction, and the toggles.
+// of frame time since the first, the camera's position and viewing direction, the toggles, and
+// the shown character's time: its key frame, the fraction of the way to the next (0…1), whether
+// it is paused and its speed, then whether the rig view and the frame's costs are shown.
 //   frame 12 time 0.213 camera 0.000 5.000 10.000 look 0.000 0.000 -1.000 light camera model 1
-//   wireframe 0 fullscreen 0   (one line)
+//   wireframe 0 fullscreen 0 anim 3 0.250 paused 0 speed 1 rig 0 stats 0   (one line)
 void reportFrame(unsigned long frame, float time) {
     const rvVector3& p = gCamera->mPosition;
     // Adding 0 turns a negative zero into a plain one: "0.000", never "-0.000".
     const rvVector3 look = gCamera->mZAxis * -1.0f + rvVector3(0.0f, 0.0f, 0.0f);
+    int keyFrame = 0;
+    float fraction = 0.0f;
+    if (gCurrentModel && gCurrentModel->getFrameDuration() > 0.0f) {
+        keyFrame = gCurrentModel->getCurrentFrame();
+        fraction = gCurrentModel->getTime() / gCurrentModel->getFrameDuration();
+    }
     std::printf("frame %lu time %.3f camera %.3f %.3f %.3f look %.3f %.3f %.3f light %s model %d "
-                "wireframe %d fullscreen %d\n",
+                "wireframe %d fullscreen %d anim %d %.3f paused %d speed %g rig %d stats %d\n",
                 frame, time, p.x, p.y, p.z, look.x, look.y, look.z,
                 gLightOnCamera ? "camera" : "orbit", gShowFirstModel ? 1 : 2, gWireframe ? 1 : 0,
-                gWindow->isFullscreen() ? 1 : 0);
+                gWindow->isFullscreen() ? 1 : 0, keyFrame, fraction, gAnimationPaused ? 1 : 0,
+                gAnimationSpeed, 0, gShowCosts ? 1 : 0);
     std::fflush(stdout);
 }
 

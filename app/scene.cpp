@@ -47,6 +47,8 @@ int gTextSwitchModels = 0;
 int gTextAttachLight = 0;
 int gTextReleaseLight = 0;
 rvFrameCost gFrameCost;
+bool gShowCosts = false;
+int gTextCosts[kCostLines] = {};
 
 namespace {
 
@@ -270,6 +272,40 @@ void initScene() {
         addHelpLine("Press 'C' to attach the light to the camera.", 590.0f, 255, 0, 0, 255);
     gTextReleaseLight = addHelpLine("Press 'C' to release the light.", 590.0f, 255, 255, 0, 0);
     gTextSwitchModels = addHelpLine("Press 'M' to switch models.", 570.0f, 255, 0, 255, 0);
+    for (int i = 0; i < kCostLines; ++i) {
+        gTextCosts[i] = addHelpLine(" ", kCostLineY[i], 255, 255, 255, 255);
+    }
+}
+
+void addFrameCost(float frameTime) {
+    static rvFrameCost sum;
+    static double seconds = 0.0;
+    static int frames = 0;
+    sum.animation += gFrameCost.animation;
+    sum.skinning += gFrameCost.skinning;
+    sum.upload += gFrameCost.upload;
+    sum.drawing += gFrameCost.drawing;
+    sum.present += gFrameCost.present;
+    seconds += frameTime;
+    ++frames;
+    if (seconds < 1.0) {
+        return;
+    }
+    auto ms = [](double total) { return 1e3 * total / frames; };
+    char line[kCostLines][96];
+    std::snprintf(line[0], sizeof line[0], "animation %.3f ms, %s %.3f ms", ms(sum.animation),
+                  gShading == rvShading::kEffect ? "bone upload" : "skinning",
+                  ms(sum.skinning + sum.upload));
+    std::snprintf(line[1], sizeof line[1], "drawing %.3f ms, present %.3f ms", ms(sum.drawing),
+                  ms(sum.present));
+    std::snprintf(line[2], sizeof line[2], "%.0f frames per second", frames / seconds);
+    for (int i = 0; i < kCostLines; ++i) {
+        gRender->setString(gTextCosts[i], line[i], 10.0f, kCostLineY[i], 2.0f, 1.0f, 1.0f, 1.0f,
+                           1.0f, 1.0f, 0);
+    }
+    sum = rvFrameCost();
+    seconds = 0.0;
+    frames = 0;
 }
 
 rvAnimMesh* loadFirstCharacterCopy() {
@@ -299,6 +335,12 @@ void switchModel() {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+void drawCostLines() {
+    for (int i = 0; gShowCosts && i < kCostLines; ++i) {
+        gRender->drawString(gTextCosts[i]);
+    }
+}
 
 double secondsSince(Clock::time_point start) {
     return std::chrono::duration<double>(Clock::now() - start).count();
@@ -381,6 +423,7 @@ void drawD3D(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, boo
     if (!crowd) {
         gRender->drawString(gTextSwitchModels);
         gRender->drawString(gLightOnCamera ? gTextReleaseLight : gTextAttachLight);
+        drawCostLines();
     }
     endFrame(start, upload);
 }
@@ -413,6 +456,7 @@ void drawGL(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, bool
     if (!crowd) {
         gRender->drawString(gLightOnCamera ? gTextReleaseLight : gTextAttachLight);
         gRender->drawString(gTextSwitchModels);
+        drawCostLines();
     }
 
     gRender->toggleVertexPrograms();

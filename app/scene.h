@@ -106,6 +106,15 @@ struct rvFrameCost {
 };
 extern rvFrameCost gFrameCost;
 
+// The 'T' key shows, under the help lines, the stages' milliseconds averaged over the last
+// second and the frames per second; addFrameCost, called once per frame with its frame time,
+// rewrites the lines once a second.
+constexpr int kCostLines = 3;
+constexpr float kCostLineY[kCostLines] = {550.0f, 530.0f, 510.0f};
+extern bool gShowCosts; // starts false
+extern int gTextCosts[kCostLines];
+void addFrameCost(float frameTime);
+
 // The 'M' key: makes the other model current and gives the shader its inverse world matrix
 // (and, on Direct3D, its texture). The caller then inverts gShowFirstModel.
 void switchModel();

@@ -35,7 +35,7 @@ record() (
 
 # Prints the counts of each second and "mean <fps>" for the frame lines in $1.
 summarise() {
-    awk -v first=1.5 -v n="$seconds" '$1 == "frame" && NF == 20 && $4 >= first && $4 < first + n {
+    awk -v first=1.5 -v n="$seconds" '$1 == "frame" && NF == 31 && $4 >= first && $4 < first + n {
             count[int($4 - first)]++ }
         END {
             for (i = 0; i < n; ++i) { printf "%s%d", i ? " " : "", count[i]; sum += count[i]; if (i == 0 || count[i] < lo) lo = count[i]; if (count[i] > hi) hi = count[i] }

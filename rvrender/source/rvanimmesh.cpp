@@ -1,5 +1,6 @@
 #include "rvanimmesh.h"
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <memory>
@@ -20,16 +21,41 @@ rvAnimMesh::rvAnimMesh()
 rvAnimMesh::~rvAnimMesh() = default;
 
 void rvAnimMesh::update(float seconds) {
-    mTime += seconds;
-    if (mTime >= mFrameDuration) {
-        ++mCurrentFrame;
-        // ≥ rather than ==: without key frames (mFrameCount 0) the counter stays at 0 instead
-        // of running away.
-        if (mCurrentFrame >= mFrameCount) {
-            mCurrentFrame = 0;
+    if (!mPaused && (mSpeed == 1.0f || mFrameDuration <= 0.0f)) {
+        mTime += seconds;
+        if (mTime >= mFrameDuration) {
+            ++mCurrentFrame;
+            // ≥ rather than ==: without key frames (mFrameCount 0) the counter stays at 0
+            // instead of running away.
+            if (mCurrentFrame >= mFrameCount) {
+                mCurrentFrame = 0;
+            }
+            mTime = 0.0f;
         }
-        mTime = 0.0f;
+    } else if (!mPaused) {
+        mTime = std::max(0.0f, mTime + seconds * mSpeed);
+        for (; mTime >= mFrameDuration; mTime -= mFrameDuration) {
+            mCurrentFrame = mCurrentFrame + 1 < mFrameCount ? mCurrentFrame + 1 : 0;
+        }
     }
+    pose();
+}
+
+void rvAnimMesh::setSpeed(float speed) {
+    if (speed > 0.0f) {
+        mSpeed = speed;
+    }
+}
+
+void rvAnimMesh::stepKeyFrames(int frames) {
+    if (mFrameCount > 0) {
+        mCurrentFrame = ((mCurrentFrame + frames) % mFrameCount + mFrameCount) % mFrameCount;
+    }
+    mTime = 0.0f;
+    pose();
+}
+
+void rvAnimMesh::pose() {
     int next = mCurrentFrame + 1;
     if (next >= mFrameCount) {
         next = 0;

@@ -43,6 +43,18 @@ public:
     void update(float seconds);
     // fps > 0 sets the key-frame duration to 1 / fps; other values change nothing.
     void setFrameRate(int framesPerSecond);
+
+    // Time control. While paused, update adds no time and poses where the model is. The speed
+    // multiplies update's seconds; at 1 the time beyond one key frame is dropped (as always),
+    // at any other speed it is kept, so that a fast model advances as many key frames as the
+    // time holds. A speed of 0 or less changes nothing.
+    void setPaused(bool paused) { mPaused = paused; }
+    bool isPaused() const { return mPaused; }
+    void setSpeed(float speed);
+    float getSpeed() const { return mSpeed; }
+    // Moves `frames` key frames on (back when negative, around the clip's end and start) to
+    // the start of that key frame, and poses there.
+    void stepKeyFrames(int frames);
     // out = (1 − t)·a + t·b; out must not be null.
     static void lerp(const rvVector3& a, const rvVector3& b, float t, rvVector3* out);
 
@@ -87,6 +99,8 @@ public:
     rvAnimMesh& operator=(const rvAnimMesh&) = delete;
 
 protected:
+    // Poses between the current key frame and the next at the time reached.
+    void pose();
     bool hasSkeleton() const { return mBoneCount > 0 && mFrameCount > 0; }
     // Fills mBoneMatrices for the pose between frameA and frameB at t.
     void computeBoneMatrices(int frameA, int frameB, float t);
@@ -114,6 +128,8 @@ protected:
     std::vector<std::vector<int>> mPartBones;
     std::vector<rvMatrix44> mPalette; // the last palette handed out
     PoseCost mLastPoseCost;
+    bool mPaused = false;
+    float mSpeed = 1.0f;
 };
 
 // The bone matrix of one bone: rotation of slerp(t, a.rotation, b.rotation) in rows 0–2,

@@ -6,6 +6,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "rvanimmesh.h"
 #include "scenefixture.h"
 
 namespace {
@@ -50,6 +51,44 @@ TEST_F(Frame, EachToggleKeyFlipsItsStateAndTheInputIsPolledOnceMore) {
     EXPECT_FALSE(gWireframe);
     EXPECT_EQ(gCurrentModel, gModel1);
     EXPECT_EQ(platform.polls, 2);
+}
+
+// The time keys act on the shown character (the first has 4 key frames): a step pauses, + and -
+// together change nothing, and the speed stays within 1/8 and 8.
+TEST_F(Frame, TimeKeysPauseStepAndSetTheSpeedWithinItsBounds) {
+    initScene();
+    platform.held = {kKeySpace, 'T'};
+    handleInput();
+    EXPECT_TRUE(gAnimationPaused);
+    EXPECT_TRUE(gShowCosts);
+    platform.held = {kKeyComma};
+    handleInput();
+    EXPECT_EQ(gModel1->getCurrentFrame(), 3);
+    platform.held = {kKeySpace};
+    handleInput();
+    platform.held = {kKeyPeriod};
+    handleInput();
+    EXPECT_TRUE(gAnimationPaused) << "a step pauses";
+    EXPECT_EQ(gModel1->getCurrentFrame(), 0);
+    std::vector<float> speeds;
+    for (int key : {kKeyPlus, kKeyPlus, kKeyPlus, kKeyPlus, kKeyMinus, kKeyMinus}) {
+        platform.held = {key};
+        handleInput();
+        speeds.push_back(gAnimationSpeed);
+    }
+    platform.held = {kKeyPlus, kKeyMinus};
+    handleInput();
+    speeds.push_back(gAnimationSpeed);
+    platform.held = {kKeyPlus};
+    handleInput();
+    speeds.push_back(gAnimationSpeed);
+    for (int i = 0; i < 8; ++i) {
+        platform.held = {kKeyMinus};
+        handleInput();
+    }
+    speeds.push_back(gAnimationSpeed);
+    EXPECT_EQ(speeds, (std::vector<float>{2, 4, 8, 8, 4, 2, 2, 4, 0.125f}));
+    EXPECT_EQ(gModel2->getCurrentFrame(), 0) << "the other character keeps its time";
 }
 
 TEST_F(Frame, EnterIsAskedForOnlyWithAltSoThatItsDelayIsNotUsedUp) {

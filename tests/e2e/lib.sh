@@ -127,18 +127,23 @@ e2e_start_demo() {
 }
 
 # The last complete frame line: "frame N time T camera X Y Z look X Y Z light camera|orbit
-# model 1|2 wireframe 0|1 fullscreen 0|1".
+# model 1|2 wireframe 0|1 fullscreen 0|1 anim K F paused 0|1 speed S rig 0|1 stats 0|1".
 # The Windows program's lines end in CR LF.
+E2E_FRAME_FIELDS=31
 e2e_frame_line() {
-    tail -c 2000 "$E2E_WORK/frames.log" | tr -d '\r' | awk 'NF == 20 && $1 == "frame" {last = $0} END {print last}'
+    tail -c 3000 "$E2E_WORK/frames.log" | tr -d '\r' |
+        awk -v n=$E2E_FRAME_FIELDS 'NF == n && $1 == "frame" {last = $0} END {print last}'
 }
 
 # Whether the last frame satisfies the awk condition $1, written with the variables frame, time,
-# cx, cy, cz (camera), lx, ly, lz (looking direction), light, model, wireframe, fullscreen.
+# cx, cy, cz (camera), lx, ly, lz (looking direction), light, model, wireframe, fullscreen,
+# key (the character's key frame), fraction (towards the next), paused, speed, rig, stats.
 e2e_frame_is() {
-    e2e_frame_line | awk '{frame = $2; time = $4; cx = $6; cy = $7; cz = $8; lx = $10; ly = $11
-        lz = $12; light = $14; model = $16; wireframe = $18; fullscreen = $20
-        exit !(NF == 20 && ('"$1"'))}'
+    e2e_frame_line | awk -v n=$E2E_FRAME_FIELDS '{frame = $2; time = $4; cx = $6; cy = $7
+        cz = $8; lx = $10; ly = $11; lz = $12; light = $14; model = $16; wireframe = $18
+        fullscreen = $20; key = $22; fraction = $23; paused = $25; speed = $27; rig = $29
+        stats = $31
+        exit !(NF == n && ('"$1"'))}'
 }
 
 # Waits until the last frame satisfies the condition $1 (deadline $2 s, default 10).

@@ -77,6 +77,38 @@ TEST(AnimMeshUpdate, StepsOneKeyFrameAtATimeAndWraps) {
     }
 }
 
+// The viewer's time control on the sliding skeleton (4 key frames at 2 fps): the pause holds
+// the pose, the steps go to the start of a key frame around both ends, and a speed other than
+// 1 keeps the time beyond a key frame, so that 8 times as fast crosses several per update.
+TEST(AnimMeshUpdate, PauseStepAndSpeedMoveTheTimeAsTheViewerAsks) {
+    Model m({0, 0, 0}, slidingSkeleton(4));
+    m.anim.setFrameRate(2);
+    auto expectAt = [&](int frame, float x) {
+        EXPECT_EQ(m.anim.getCurrentFrame(), frame);
+        EXPECT_NEAR(m.mesh->positions[0], x, 1e-4f);
+    };
+    m.anim.update(0.25f);
+    expectAt(0, 10);
+    m.anim.setPaused(true);
+    m.anim.update(10.0f);
+    expectAt(0, 10);
+    m.anim.stepKeyFrames(-1); // from the first key frame back to the last
+    expectAt(3, 35);
+    m.anim.stepKeyFrames(2);
+    expectAt(1, 15);
+    EXPECT_EQ(m.anim.getTime(), 0.0f);
+
+    m.anim.setPaused(false);
+    m.anim.setSpeed(8.0f);
+    m.anim.update(0.3f); // 2.4 s of animation: 4.8 key frames on, from key 1 to key 1 + 0.8
+    expectAt(1, 23);
+    m.anim.setSpeed(0.125f);
+    m.anim.update(0.2f); // 0.025 s: key 1, 0.85 of the way
+    expectAt(1, 23.5f);
+    m.anim.setSpeed(0.0f); // refused
+    EXPECT_EQ(m.anim.getSpeed(), 0.125f);
+}
+
 TEST(AnimMeshSkinning, BoneRotatesThenTranslatesAndWeightsAreUsedAsStored) {
     rvMeshFile s;
     s.frameCount = 1;

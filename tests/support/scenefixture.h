@@ -70,6 +70,9 @@ protected:
         gLightAngle = 0.0f;
         gLightTimer = 0.0f;
         gMouseCentre = zrPoint{400, 300};
+        gAnimationPaused = false;
+        gAnimationSpeed = 1.0f;
+        gShowCosts = false;
         std::filesystem::current_path(mPreviousDir);
         std::filesystem::remove_all(mDir);
     }

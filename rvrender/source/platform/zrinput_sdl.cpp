@@ -43,6 +43,12 @@ const ScancodeKey kKeyMap[] = {
     {SDL_SCANCODE_RCTRL, kKeyRightControl},
     {SDL_SCANCODE_LALT, kKeyLeftAlt},
     {SDL_SCANCODE_RALT, kKeyRightAlt},
+    {SDL_SCANCODE_EQUALS, kKeyPlus},
+    {SDL_SCANCODE_COMMA, kKeyComma},
+    {SDL_SCANCODE_MINUS, kKeyMinus},
+    {SDL_SCANCODE_PERIOD, kKeyPeriod},
+    {SDL_SCANCODE_KP_PLUS, kKeyPlus},
+    {SDL_SCANCODE_KP_MINUS, kKeyMinus},
 };
 
 // The key that types each letter in the current layout; looked up again after the layout

@@ -33,4 +33,8 @@ enum : int {
     kKeyRightControl = 163,
     kKeyLeftAlt = 164,
     kKeyRightAlt = 165,
+    kKeyPlus = 187, // the key of '=' and '+' (VK_OEM_PLUS), and the keypad's +
+    kKeyComma = 188,
+    kKeyMinus = 189, // and the keypad's -
+    kKeyPeriod = 190,
 };
