@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Builds the demo if needed and starts it from build/demo/, where all its data lives.
 # Usage: ./run.sh [path/to/model.MSH]
+#        ./run.sh path/to/model.glb      (any format convert.sh reads: converted into
+#                                         build/converted/ first, then shown)
 set -euo pipefail
+caller=$(pwd)
 cd "$(dirname "$0")"
 root=$(pwd)
 
@@ -22,12 +25,26 @@ if [ ! -f build/CMakeCache.txt ]; then
 fi
 cmake --build build -j"$(nproc)" --target brindle demo_data demo_text_data
 
+# A model in another format than the demo's is converted first, into build/converted/.
+model=${1:-}
+[[ -n "$model" && "$model" != /* ]] && model=$caller/$model
+if [ -f "$model" ] && [[ ! "$model" =~ \.[mM][sS][hH]$ ]]; then
+  name=$(basename "${model%.*}")
+  mkdir -p build/converted
+  echo "Converting $1 into build/converted/$name.MSH"
+  ./convert.sh "$model" "$root/build/converted/$name.MSH" || {
+    echo "$1 could not be converted (see above); ./convert.sh --help lists the options." >&2
+    exit 1
+  }
+  set -- "$root/build/converted/$name.MSH" "${@:2}"
+fi
+
 # A model named on the command line is opened from the run directory; make a relative path
-# given from here still point at the same file.
+# given from the caller's directory still point at the same file.
 args=()
 for a in "$@"; do
-  if [ -e "$a" ] && [[ "$a" != /* ]]; then
-    args+=("$root/$a")
+  if [[ "$a" != /* ]] && [ -e "$caller/$a" ]; then
+    args+=("$caller/$a")
   else
     args+=("$a")
   fi
