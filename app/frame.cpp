@@ -109,6 +109,9 @@ void handleInput() {
     if (gAppPlatform->keyPressed(kKeyWireframe)) {
         gWireframe = !gWireframe;
     }
+    if (gAppPlatform->keyPressed(kKeyRig)) {
+        gRigView = !gRigView;
+    }
     if (gAppPlatform->keyPressed(kKeyCosts)) {
         gShowCosts = !gShowCosts;
     }

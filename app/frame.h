@@ -3,11 +3,11 @@
 //
 // Key bindings (virtual-key codes; letters in lower case, folded by the input module):
 // Alt+Enter full screen, C light on camera / released, F frames per second into the title,
-// M switch models, Q wireframe, T the frame's costs under the help, W S A D move forward, back,
-// left, right, Page Up / Page Down move up / down (world y), the mouse turns the view. Escape is
-// the window's own. The shown character's time: Space pauses and resumes, '.' and ',' step one key
-// frame on and back (pausing first), '+' or '=' (and keypad +) double the speed up to 8 times, '-'
-// (and keypad -) halve it down to an eighth.
+// M switch models, Q wireframe, B the rig view, T the frame's costs under the help, W S A D move
+// forward, back, left, right, Page Up / Page Down move up / down (world y), the mouse turns the
+// view. Escape is the window's own. The shown character's time: Space pauses and resumes, '.' and
+// ',' step one key frame on and back (pausing first), '+' or '=' (and keypad +) double the speed up
+// to 8 times, '-' (and keypad -) halve it down to an eighth.
 #pragma once
 
 #include "appplatform.h"
@@ -29,6 +29,7 @@ constexpr int kKeyFPS = 'f';
 constexpr int kKeySwitchModel = 'm';
 constexpr int kKeyWireframe = 'q';
 constexpr int kKeyCosts = 't';
+constexpr int kKeyRig = 'b';
 constexpr int kKeyForward = 'w';
 constexpr int kKeyBackward = 's';
 constexpr int kKeyStrafeLeft = 'a';
@@ -38,7 +39,7 @@ constexpr float kMinAnimationSpeed = 1.0f / 8.0f;
 
 // Acts on the keys and the mouse, in this order: Alt+Enter (Alt tested first, so that Enter's
 // delay is not used up while Alt is released), the second input poll of the frame, C, F, M, Q,
-// T, the time keys, the six movement keys, mouse look, and the cursor warp back to gMouseCentre.
+// B, T, the time keys, the six movement keys, mouse look, and the cursor warp back to gMouseCentre.
 // Every camera
 // change is handed to the renderer at once. Preconditions: gAppPlatform, gRender and gCamera set.
 void handleInput();

@@ -130,7 +130,7 @@ void reportFrame(unsigned long frame, float time) {
                 frame, time, p.x, p.y, p.z, look.x, look.y, look.z,
                 gLightOnCamera ? "camera" : "orbit", gShowFirstModel ? 1 : 2, gWireframe ? 1 : 0,
                 gWindow->isFullscreen() ? 1 : 0, keyFrame, fraction, gAnimationPaused ? 1 : 0,
-                gAnimationSpeed, 0, gShowCosts ? 1 : 0);
+                gAnimationSpeed, gRigView ? 1 : 0, gShowCosts ? 1 : 0);
     std::fflush(stdout);
 }
 

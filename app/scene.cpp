@@ -2,8 +2,11 @@
 
 #include <cctype>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstring>
+#include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -48,6 +51,7 @@ int gTextAttachLight = 0;
 int gTextReleaseLight = 0;
 rvFrameCost gFrameCost;
 bool gShowCosts = false;
+bool gRigView = false;
 int gTextCosts[kCostLines] = {};
 
 namespace {
@@ -85,12 +89,68 @@ void setUpSkinningStreams(rvAnimMesh* model) {
     }
 }
 
-// A model that comes with its own animation: 15 key frames per second, and its skinning data.
+// Each model's bones' centres of influence in the bind pose (the rig view's markers).
+std::map<const rvAnimMesh*, std::vector<rvVector3>>& rigCentres() {
+    static std::map<const rvAnimMesh*, std::vector<rvVector3>> centres;
+    return centres;
+}
+
+// The rig view's data: every vertex coloured by its most-weighted bone (a colour stream of the
+// mesh, which the lit drawing does not read), and each bone's centre of influence, the
+// weighted centre of the bind-pose vertices it moves.
+void setUpRig(rvAnimMesh* model) {
+    rvMesh* mesh = meshOf(model);
+    if (!mesh || !model->getBoneWeights() || !model->getBoneIndices()) {
+        return;
+    }
+    float* copy = nullptr;
+    mesh->getPositions(&copy);
+    const std::unique_ptr<float[]> bind(copy);
+    const int n = mesh->getVertexCount();
+    if (!bind || n <= 0) {
+        return;
+    }
+    const float* weights = model->getBoneWeights();
+    const unsigned char* bones = model->getBoneIndices();
+    std::vector<float> colours(4 * static_cast<std::size_t>(n)); // alpha, red, green, blue
+    std::vector<rvVector3> sum(model->getBoneCount());
+    std::vector<float> total(model->getBoneCount(), 0.0f);
+    for (int v = 0; v < n; ++v) {
+        int heaviest = 0;
+        for (int j = 0; j < 4; ++j) {
+            const int b = bones[4 * v + j];
+            const float w = weights[4 * v + j];
+            heaviest = w > weights[4 * v + heaviest] ? j : heaviest;
+            if (b < model->getBoneCount() && w > 0.0f) {
+                sum[b] += rvVector3(bind[3 * v], bind[3 * v + 1], bind[3 * v + 2]) * w;
+                total[b] += w;
+            }
+        }
+        const unsigned int c = rigColour(bones[4 * v + heaviest]);
+        for (int k = 0; k < 4; ++k) {
+            colours[4 * v + k] = static_cast<float>(c >> (24 - 8 * k) & 255) / 255.0f;
+        }
+    }
+    mesh->setFourFloatColors(colours.data(), 4 * n);
+    std::vector<rvVector3>& centres = rigCentres()[model];
+    centres.clear();
+    for (std::size_t b = 0; b < sum.size(); ++b) {
+        if (total[b] > 0.0f) {
+            centres.push_back(sum[b] * (1.0f / total[b]));
+        } else {
+            centres.push_back(rvVector3(NAN, NAN, NAN)); // a bone that moves no vertex
+        }
+    }
+}
+
+// A model that comes with its own animation: 15 key frames per second, its skinning data and
+// its rig view's data.
 void setUpAnimatedModel(rvAnimMesh* model) {
     if (meshOf(model)) {
         model->setFrameRate(15);
     }
     setUpSkinningStreams(model);
+    setUpRig(model);
 }
 
 // The effect's bone array holds kEffectBones matrices: a model with more bones is drawn in
@@ -308,6 +368,16 @@ void addFrameCost(float frameTime) {
     frames = 0;
 }
 
+unsigned int rigColour(int bone) {
+    // Hues a golden angle (137.5°) apart, so that neighbouring bones never look alike.
+    const float hue = std::fmod(137.508f * static_cast<float>(bone), 360.0f) / 60.0f;
+    const float x = 1.0f - std::fabs(std::fmod(hue, 2.0f) - 1.0f);
+    const float rgb[6][3] = {{1, x, 0}, {x, 1, 0}, {0, 1, x}, {0, x, 1}, {x, 0, 1}, {1, 0, x}};
+    const float* c = rgb[static_cast<int>(hue) % 6];
+    auto byte = [](float v) { return static_cast<unsigned int>(40.0f + 215.0f * v + 0.5f); };
+    return 0xFF000000u | byte(c[0]) << 16 | byte(c[1]) << 8 | byte(c[2]);
+}
+
 rvAnimMesh* loadFirstCharacterCopy() {
     rvAnimMesh* model = nullptr;
     gRender->importMSHFile(kFirstModelFile, &model);
@@ -335,6 +405,51 @@ void switchModel() {
 namespace {
 
 using Clock = std::chrono::steady_clock;
+
+// A white square of 6 pixels at each bone's centre of influence in its current pose, drawn
+// over the picture in the 2D mode.
+void drawRigMarkers(rvAnimMesh* model, rvMatrix44 world) {
+    const auto found = rigCentres().find(model);
+    const rvMatrix44* poses = model ? model->getBoneMatrices() : nullptr;
+    if (found == rigCentres().end() || !poses) {
+        return;
+    }
+    gRender->setWorldMatrix(&world);
+    rvMatrix44 wvp;
+    gRender->getWorldViewProjectionMatrix(&wvp);
+    const float width = gAppPlatform ? static_cast<float>(gAppPlatform->getWidth()) : 800.0f;
+    const float height = gAppPlatform ? static_cast<float>(gAppPlatform->getHeight()) : 600.0f;
+    std::vector<float> squares;
+    for (std::size_t b = 0; b < found->second.size(); ++b) {
+        const rvVector3 p = rvTransformPoint(found->second[b], poses[b]);
+        if (std::isnan(p.x)) {
+            continue;
+        }
+        const float clip[4] = {p.x * wvp(0, 0) + p.y * wvp(1, 0) + p.z * wvp(2, 0) + wvp(3, 0),
+                               p.x * wvp(0, 1) + p.y * wvp(1, 1) + p.z * wvp(2, 1) + wvp(3, 1),
+                               p.x * wvp(0, 2) + p.y * wvp(1, 2) + p.z * wvp(2, 2) + wvp(3, 2),
+                               p.x * wvp(0, 3) + p.y * wvp(1, 3) + p.z * wvp(2, 3) + wvp(3, 3)};
+        if (clip[3] <= 0.0f) {
+            continue; // behind the camera
+        }
+        const float x = (clip[0] / clip[3] + 1.0f) * 0.5f * width;
+        const float y = (clip[1] / clip[3] + 1.0f) * 0.5f * height;
+        const float corners[6][2] = {{-3, -3}, {3, -3}, {3, 3}, {-3, -3}, {3, 3}, {-3, 3}};
+        for (const auto& c : corners) {
+            squares.insert(squares.end(), {x + c[0], y + c[1], 0.0f});
+        }
+    }
+    if (squares.empty()) {
+        return;
+    }
+    rvMatrix44 identity;
+    gRender->setWorldMatrix(&identity);
+    gRender->setTexture(nullptr);
+    gRender->toggleOrtho();
+    const int vertices = static_cast<int>(squares.size() / 3);
+    gRender->drawPrimitives(kTriangleList, squares.data(), vertices, vertices / 3);
+    gRender->toggleOrtho();
+}
 
 void drawCostLines() {
     for (int i = 0; gShowCosts && i < kCostLines; ++i) {
@@ -398,6 +513,10 @@ void drawD3D(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, boo
         // split) is drawn in the pose of its file. The effect only reads the array; the
         // interface takes it unqualified.
         static std::vector<rvMatrix44> identities(kEffectBones);
+        const bool rig = gRigView && !crowd;
+        if (rig) {
+            gRender->setFXTechnique(kRigTechnique);
+        }
         for (int part = 0; part < model->getPartCount(); ++part) {
             const Clock::time_point uploadStart = Clock::now();
             int bones = 0;
@@ -413,8 +532,14 @@ void drawD3D(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, boo
                 gRender->drawMesh(mesh);
             }
         }
+        if (rig) {
+            gRender->setFXTechnique(gTechnique);
+        }
     }
     gRender->setCurrentFX(nullptr);
+    if (gRigView && !crowd) {
+        drawRigMarkers(models[0], worlds[0]);
+    }
 
     if (gWireframe) {
         gRender->setFillMode(kFillSolid);
@@ -459,8 +584,13 @@ void drawGL(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, bool
         drawCostLines();
     }
 
-    gRender->toggleVertexPrograms();
-    gRender->toggleFragmentPrograms();
+    // The rig view draws the character in the fixed pipeline, in its vertex colours, and turns
+    // the programs back on at the end of the frame.
+    const bool rig = gRigView && !crowd;
+    if (!rig) {
+        gRender->toggleVertexPrograms();
+        gRender->toggleFragmentPrograms();
+    }
     for (int i = 0; i < count; ++i) {
         rvMatrix44 world = worlds[i];
         if (crowd) {
@@ -468,9 +598,14 @@ void drawGL(rvAnimMesh* const* models, const rvMatrix44* worlds, int count, bool
         }
         gRender->setWorldMatrix(&world);
         if (rvMesh* mesh = meshOf(models[i])) {
-            gRender->setTexture(mesh->getTexture());
+            gRender->setTexture(rig ? nullptr : mesh->getTexture());
             gRender->drawMesh(mesh);
         }
+    }
+    if (rig) {
+        drawRigMarkers(models[0], worlds[0]);
+        gRender->toggleVertexPrograms();
+        gRender->toggleFragmentPrograms();
     }
 
     if (gWireframe) {
@@ -502,6 +637,7 @@ void showFPSInTitle() {
 }
 
 void shutdownScene() {
+    rigCentres().clear();
     delete gFloor;
     gFloor = nullptr;
     delete gLightMarker;

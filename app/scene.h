@@ -112,6 +112,15 @@ extern rvFrameCost gFrameCost;
 constexpr int kCostLines = 3;
 constexpr float kCostLineY[kCostLines] = {550.0f, 530.0f, 510.0f};
 extern bool gShowCosts; // starts false
+
+// The 'B' key: the rig view. The shown character is drawn unlit, each vertex in the colour of
+// its most-weighted bone, with a white square at each bone's centre of influence (the weighted
+// centre of the bind-pose vertices it moves) in its current pose. On Direct3D the effect's
+// technique kRigTechnique colours it, on OpenGL the fixed pipeline.
+extern bool gRigView; // starts false
+constexpr const char* kRigTechnique = "rigColours";
+// The rig view's colour of a bone (0xAARRGGBB, opaque): bright hues a golden angle apart.
+unsigned int rigColour(int bone);
 extern int gTextCosts[kCostLines];
 void addFrameCost(float frameTime);
 

@@ -72,9 +72,46 @@ float4 phongPS(VSOutput i) : COLOR0 {
     return float4(pLightColor.rgb * specular * 0.6 + lit, base.a);
 }
 
+// The rig view: each vertex, skinned as above, in the colour of its most-weighted bone (the
+// mesh's COLOR0 stream), unlit.
+struct RigInput {
+    float4 position : POSITION;
+    float4 color : COLOR0;
+    float4 weights : BLENDWEIGHT;
+    float4 bones : BLENDINDICES;
+};
+
+struct RigOutput {
+    float4 position : POSITION;
+    float4 color : COLOR0;
+};
+
+RigOutput rigVS(RigInput v) {
+    float4 bind = float4(v.position.xyz, 1);
+    float3 p = mul(bind, bones[(int)v.bones.x]).xyz * v.weights.x +
+               mul(bind, bones[(int)v.bones.y]).xyz * v.weights.y +
+               mul(bind, bones[(int)v.bones.z]).xyz * v.weights.z +
+               mul(bind, bones[(int)v.bones.w]).xyz * v.weights.w;
+    RigOutput o;
+    o.position = mul(float4(p, 1), wvp);
+    o.color = v.color;
+    return o;
+}
+
+float4 rigPS(RigOutput i) : COLOR0 {
+    return i.color;
+}
+
 technique phongLighting {
     pass p0 {
         VertexShader = compile vs_3_0 skinVS();
         PixelShader = compile ps_3_0 phongPS();
+    }
+}
+
+technique rigColours {
+    pass p0 {
+        VertexShader = compile vs_3_0 rigVS();
+        PixelShader = compile ps_3_0 rigPS();
     }
 }

@@ -1,5 +1,7 @@
 #include "scene.h"
 
+#include <array>
+#include <cstdlib>
 #include <fstream>
 #include <string>
 #include <vector>
@@ -53,6 +55,23 @@ TEST(IsMSHFileName, TheFileNamesExtensionDecidesInAnyCase) {
                                                   {"", false}};
     for (const auto& [name, expected] : cases) {
         EXPECT_EQ(isMSHFileName(name), expected) << name;
+    }
+}
+
+// Bones that are near each other in a skeleton are near each other in number: the rig view's
+// colours of any two bones up to four apart must tell them apart, and all are opaque.
+TEST(RigColour, NearbyBonesGetClearlyDifferentOpaqueColours) {
+    auto channels = [](unsigned int c) {
+        return std::array<int, 3>{int(c >> 16 & 255), int(c >> 8 & 255), int(c & 255)};
+    };
+    for (int bone = 0; bone < 255; ++bone) {
+        ASSERT_EQ(rigColour(bone) >> 24, 255u) << bone;
+        for (int other = bone + 1; other <= std::min(254, bone + 4); ++other) {
+            const auto a = channels(rigColour(bone)), b = channels(rigColour(other));
+            const int distance =
+                std::abs(a[0] - b[0]) + std::abs(a[1] - b[1]) + std::abs(a[2] - b[2]);
+            EXPECT_GT(distance, 100) << "bones " << bone << " and " << other;
+        }
     }
 }
 

@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# The shown character's time and the cost lines: Space pauses (the picture stands still) and
-# resumes; '.' steps a key frame on to its start and ',' back; '+', '=' and keypad + double the
-# speed up to 8, '-' and keypad - halve it down to 1/8; T shows the white cost lines under the
-# help text and hides them again.
+# The viewer's keys: Space pauses (the picture stands still) and resumes; '.' steps a key frame
+# on to its start and ',' back; '+', '=' and keypad + double the speed up to 8, '-' and keypad -
+# halve it down to 1/8; B colours the character by its bones and leaves the sky alone, and a
+# second B gives the lit picture back; T shows the white cost lines under the help text.
 source "$(dirname "$0")/lib.sh"
 source "$(dirname "$0")/colours.sh"
 
@@ -42,6 +42,17 @@ done
 xdotool key --delay 50 minus minus
 e2e_wait_time 0.5
 e2e_expect "$(field 27)" = 0.125 "1/8 is the lowest speed"
+
+e2e_press space 'paused == 1'
+e2e_shot lit
+lit=$SHOT
+e2e_press b 'rig == 1'
+e2e_shot rig
+e2e_expect "$(e2e_diff "$lit" "$SHOT" "$CHARACTER_REGION")" -gt 3000 "the rig view recolours the character"
+e2e_expect "$(e2e_diff "$lit" "$SHOT" "$SKY_REGION")" -lt 20 "the rig view leaves the sky alone"
+e2e_press b 'rig == 0'
+e2e_shot lit-again
+e2e_expect "$(e2e_diff "$lit" "$SHOT" "$CHARACTER_REGION")" -lt 20 "a second B gives the lit character back"
 
 e2e_shot no-costs
 without=$(e2e_count "$SHOT" "$BELOW_TEXT" "$WHITE")

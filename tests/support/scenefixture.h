@@ -73,6 +73,7 @@ protected:
         gAnimationPaused = false;
         gAnimationSpeed = 1.0f;
         gShowCosts = false;
+        gRigView = false;
         std::filesystem::current_path(mPreviousDir);
         std::filesystem::remove_all(mDir);
     }
