@@ -3,17 +3,22 @@
 # Usage: ./run.sh [path/to/model.MSH]
 #        ./run.sh path/to/model.glb      (any format convert.sh reads: converted into
 #                                         build/converted/ first, then shown)
+#        ./run.sh --capture out.png [...] (a picture, without a desktop; ./run.sh --help)
 set -euo pipefail
 caller=$(pwd)
 cd "$(dirname "$0")"
 root=$(pwd)
 
-if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
+headless=false
+for a in "$@"; do
+  [[ "$a" == --capture || "$a" == --help ]] && headless=true
+done
+if ! $headless && [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
   echo "brindle is a desktop program and no display is set (DISPLAY is empty)." >&2
   echo "Start it from a desktop session. It first asks in a dialog which renderer to use, so" >&2
-  echo "a virtual X server without a screen you can see is no use. To see it work on a" >&2
-  echo "machine without a desktop, run the tests and keep the whole-program tests' pictures:" >&2
-  echo "  E2E_KEEP=1 ./test.sh     (the screenshots are then in build/test-artifacts/)" >&2
+  echo "a virtual X server without a screen you can see is no use. On a machine without a" >&2
+  echo "desktop it draws a picture instead:" >&2
+  echo "  ./run.sh --capture out.png [--renderer opengl|direct3d] [--frames N] [--model FILE]" >&2
   exit 1
 fi
 
@@ -41,13 +46,17 @@ fi
 
 # A model named on the command line is opened from the run directory; make a relative path
 # given from the caller's directory still point at the same file.
+# The picture --capture writes is the caller's too.
 args=()
+after_capture=false
 for a in "$@"; do
-  if [[ "$a" != /* ]] && [ -e "$caller/$a" ]; then
+  if [[ "$a" != /* ]] && { $after_capture || [ -e "$caller/$a" ]; }; then
     args+=("$caller/$a")
   else
     args+=("$a")
   fi
+  after_capture=false
+  [ "$a" = --capture ] && after_capture=true
 done
 cd build/demo
 exec ./brindle "${args[@]+"${args[@]}"}"

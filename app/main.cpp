@@ -15,14 +15,22 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <vector>
+
+#if RV_CAPTURE
+#define STB_IMAGE_WRITE_IMPLEMENTATION
+#include <stb/stb_image_write.h>
+#endif
 
 #include "appmain.h"
 #include "backends.h"
 #include "frame.h"
+#include "options.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
 #include "rvrender.h"
 #include "scene.h"
+#include "zrglcontext.h"
 #include "zrinput.h"
 #include "zrplatform.h"
 #include "zrwindow.h"
@@ -46,6 +54,24 @@ public:
     int getFPS() override { return gWindow->getFPS(); }
     void setTitle(const char* title) override { zrSetWindowTitle(gWindow, title); }
 };
+
+#if RV_CAPTURE
+// The platform for pictures without a desktop: no keys, the mouse resting at the window's
+// centre (the view does not turn), and frames of exactly 1/60 s.
+class zrCapturePlatform final : public rvAppPlatform {
+public:
+    bool keyPressed(int) override { return false; }
+    void pollInput() override {}
+    zrPoint getMousePos() override { return gMouseCentre; }
+    void setMousePos(zrPoint) override {}
+    void hideCursor() override {}
+    int getWidth() override { return gWindow->getWidth(); }
+    int getHeight() override { return gWindow->getHeight(); }
+    float getFrameTime() override { return 1.0f / 60.0f; }
+    int getFPS() override { return 60; }
+    void setTitle(const char*) override {}
+};
+#endif
 
 // The window styles of a fixed-size framed window with a title bar and a system menu
 // (WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU) shown in the task bar
@@ -151,7 +177,81 @@ void shutdown() {
     shutdownScene();
 }
 
+#if RV_CAPTURE
+// The picture's last frame as RGB bytes in a PNG file; false with the reason on standard error.
+bool writePicture(const std::string& file, int width, int height) {
+    std::vector<unsigned char> rgba(static_cast<std::size_t>(width) * height * 4);
+    if (!zrGLContext::readPixels(width, height, rgba.data())) {
+        std::fprintf(stderr, "brindle: the picture could not be read back from OpenGL\n");
+        return false;
+    }
+    std::vector<unsigned char> rgb;
+    rgb.reserve(rgba.size() / 4 * 3);
+    for (std::size_t i = 0; i < rgba.size(); i += 4) {
+        rgb.insert(rgb.end(), {rgba[i], rgba[i + 1], rgba[i + 2]});
+    }
+    if (!stbi_write_png(file.c_str(), width, height, 3, rgb.data(), width * 3)) {
+        std::fprintf(stderr, "brindle: %s could not be written\n", file.c_str());
+        return false;
+    }
+    return true;
+}
+
+#endif
+
 } // namespace
+
+#if RV_CAPTURE
+int rvCaptureMain(const rvCaptureOptions& options) {
+    if (!zrPlatformInitHeadless()) {
+        return 1;
+    }
+    const zrWindowParams params = {
+        "Tamsk - Brindle", kWindowStyle, kWindowExStyle, 800, 600, -1, -1};
+    const rvBackEnd& backEnd =
+        rvGetBackEnd(options.renderer == "opengl" ? rvBackEndId::kOpenGL : rvBackEndId::kDirect3D9);
+    const char* missing = backEnd.create ? rvBackEndMissing(backEnd.id) : "not in this build";
+    if (missing) {
+        std::fprintf(stderr, "brindle: the %s renderer cannot draw here: %s\n", backEnd.name,
+                     missing);
+        zrPlatformShutdown();
+        return 1;
+    }
+    if (!gWindow->create(zrModuleHandle(), &params)) {
+        std::fprintf(stderr, "brindle: no window could be made for the picture\n");
+        zrPlatformShutdown();
+        return 1;
+    }
+    gRender = backEnd.create();
+    gShading = backEnd.shading;
+    gUseOpenGL = backEnd.id == rvBackEndId::kOpenGL;
+    bool done = gRender->init(gWindow);
+    if (!done) {
+        std::fprintf(stderr, "brindle: the %s renderer could not start (no OpenGL to be had)\n",
+                     backEnd.name);
+    } else {
+        createCamera();
+        zrCapturePlatform platform;
+        gAppPlatform = &platform;
+        gCommandLine = options.model.empty() ? nullptr : options.model.c_str();
+        initScene();
+        const char* report = std::getenv("BRINDLE_FRAME_REPORT");
+        float time = 0.0f;
+        for (int frame = 0; frame < options.frames; ++frame) {
+            runFrame();
+            time += platform.getFrameTime();
+            if (report && std::strcmp(report, "1") == 0) {
+                reportFrame(static_cast<unsigned long>(frame) + 1, time);
+            }
+        }
+        done = writePicture(options.output, gWindow->getWidth(), gWindow->getHeight());
+    }
+    shutdown();
+    gAppPlatform = nullptr;
+    zrPlatformShutdown();
+    return done ? 0 : 1;
+}
+#endif
 
 int rvAppMain(void* instance, const char* commandLine) {
     gCommandLine = commandLine;

@@ -7,6 +7,7 @@
 RV_RUN_PACKAGES=(
   build-essential cmake pkg-config
   libsdl2-dev libgl1-mesa-dev libglu1-mesa-dev libgl1-mesa-dri
+  libegl1 libegl-mesa0 # pictures without a desktop (SDL's offscreen driver)
   libfreetype-dev fonts-dejavu-core
   glslang-dev glslang-tools libspirv-cross-c-shared-dev libstb-dev libassimp-dev
 )

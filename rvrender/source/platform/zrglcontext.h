@@ -46,6 +46,9 @@ public:
     // Presents the back buffer of the window.
     void swapBuffers();
 
+    // The current context's window picture (its back buffer), width × height pixels of red,
+    // green, blue and alpha bytes, top row first. False when it cannot be read.
+    static bool readPixels(int width, int height, unsigned char* rgba);
     // The driver's function of that name for the current context, or null.
     static void* getProcAddress(const char* name);
     // 0 switches vertical synchronisation off, 1 waits for it. False when the driver has no

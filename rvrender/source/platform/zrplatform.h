@@ -15,6 +15,10 @@ void* zrModuleHandle();
 
 // Starts the platform layer (video and events). False with a reason on standard error.
 bool zrPlatformInit();
+// Starts it for pictures without a desktop: windows are drawn but never shown, OpenGL comes
+// from Mesa's EGL without a display (SDL's offscreen driver; on Windows an ordinary window),
+// and messages go to standard error only. False with a reason on standard error.
+bool zrPlatformInitHeadless();
 void zrPlatformShutdown();
 
 // A modal question with Yes and No buttons, owned by the window when it is given. Returns

@@ -41,6 +41,21 @@ bool zrPlatformInit() {
     return true;
 }
 
+bool zrPlatformInitHeadless() {
+    if (gInitialised) {
+        return true;
+    }
+    // The offscreen driver draws windows into EGL pbuffers of Mesa's surfaceless platform.
+    SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen");
+    if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_EVENTS) != 0) {
+        std::fprintf(stderr, "SDL could not start without a display: %s\n", SDL_GetError());
+        return false;
+    }
+    gInitialised = true;
+    rvSetMessageHandler(nullptr); // standard error
+    return true;
+}
+
 void zrPlatformShutdown() {
     if (!gInitialised) {
         return;

@@ -23,6 +23,11 @@ bool zrPlatformInit() {
     return true;
 }
 
+// Windows always has a desktop: the pictures are drawn in an ordinary window.
+bool zrPlatformInitHeadless() {
+    return zrPlatformInit();
+}
+
 void zrPlatformShutdown() {
     rvSetMessageHandler(nullptr);
 }
