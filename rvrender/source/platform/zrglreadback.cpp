@@ -7,7 +7,7 @@
 
 namespace {
 
-// The few OpenGL names used, with the values of the specification.
+// The few OpenGL names used, with the values OpenGL gives them.
 using GLenum = unsigned int;
 using GLint = int;
 using GLuint = unsigned int;
