@@ -28,6 +28,7 @@
 #include "options.h"
 #include "rvanimmesh.h"
 #include "rvcamera.h"
+#include "rvmeshfile.h"
 #include "rvrender.h"
 #include "scene.h"
 #include "zrglcontext.h"
@@ -203,6 +204,19 @@ bool writePicture(const std::string& file, int width, int height) {
 
 #if RV_CAPTURE
 int rvCaptureMain(const rvCaptureOptions& options) {
+    // A picture of a model that could not be read would be a failure reported as success.
+    if (!options.model.empty()) {
+        rvMeshFile record;
+        if (!isMSHFileName(options.model.c_str())) {
+            std::fprintf(stderr, "brindle: --model takes a mesh file (.MSH), not %s\n",
+                         options.model.c_str());
+            return 1;
+        }
+        if (!record.load(options.model.c_str())) {
+            std::fprintf(stderr, "brindle: %s\n", record.error().c_str());
+            return 1;
+        }
+    }
     if (!zrPlatformInitHeadless()) {
         return 1;
     }

@@ -2,7 +2,8 @@
 # Pictures without a desktop: with DISPLAY unset, --capture on both renderers writes 800 × 600
 # PNGs that agree as the same-picture test requires (every pixel within 16/255), and the
 # capture at the start of a key frame equals the window's frame paused at that key frame.
-# Wrong arguments and an unwritable file end with status 1 and a message.
+# Wrong arguments, a model that cannot be read and an unwritable file end with status 1 and a
+# message.
 source "$(dirname "$0")/lib.sh"
 
 capture() { # renderer, file, more options
@@ -37,4 +38,7 @@ capture opengl /nonexistent-folder/x.png && e2e_fail "an unwritable file was rep
 grep -q "could not be written" "$E2E_WORK/capture-opengl.log" || e2e_fail "no message for an unwritable file"
 (cd "$E2E_DEMO_DIR" && env -u DISPLAY ./brindle --frames 3 >/dev/null 2>&1) &&
     e2e_fail "--frames without --capture was taken"
+capture opengl "$E2E_WORK/none.png" --model "$E2E_WORK/missing.MSH" &&
+    e2e_fail "a picture was reported for a model that cannot be read"
+[ ! -e "$E2E_WORK/none.png" ] || e2e_fail "a picture was written for a model that cannot be read"
 e2e_log passed
